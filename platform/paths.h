@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// Every file-system location the launcher uses is composed here and nowhere else.
+// Folder results end with '/', file results do not.
+namespace tarvex::paths {
+
+QString DataRoot();        // $XDG_DATA_HOME/Tarvex/
+QString BoxFolder();       // <root>/Box/
+QString TokenFile();       // <root>/Box/ONEREAD.TXT
+QString GamesFolder();     // <root>/Box/games/
+QString GameFolder(const QString& gameKey);
+QString GameExecutable(const QString& gameKey);  // <root>/Box/games/KEY/KEY.exe
+QString GameIcon(const QString& gameKey);        // <root>/Box/games/KEY/KEY.ico
+QString InstallerFolder();                       // $XDG_CACHE_HOME/Tarvex/tmp/ (private, 0700)
+QString InstallerPath(const QString& gameKey);   // <installer folder>/KEY-7z.exe
+QString DesktopFolder();
+QString DownloadFolder();
+// The client as installed: the target of every game shortcut, whatever path runs now.
+QString InstalledClient();
+// The browser's persistent profile and cache ($XDG_CACHE_HOME/Wexlod); none when the
+// user's cache location cannot be determined.
+std::optional<QString> GetBrowserCachePath();
+// The per-user local socket by which a starting instance reaches the running one.
+QString InstanceSocket(const QString& windowTitle);
+
+}  // namespace tarvex::paths

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tarvex {
+
+// Starts programs detached from the launcher, never through a shell.
+class ProgramStarter {
+ public:
+  virtual ~ProgramStarter() = default;
+  // Returns whether the program was started.
+  virtual bool StartDetached(const QString& program, const QStringList& arguments) = 0;
+};
+
+// The real starter. A Windows program (a file beginning with "MZ") runs through wine
+// when wine is on the PATH.
+class ProcessProgramStarter final : public ProgramStarter {
+ public:
+  bool StartDetached(const QString& program, const QStringList& arguments) override;
+};
+
+}  // namespace tarvex

@@ -1,0 +1,62 @@
+#include "app/nimbo_client_app.h"
+
+#include "app/instance_handover.h"
+#include "browser/browser_runtime.h"
+#include "platform/paths.h"
+#include "platform/services.h"
+#include "ui/main/nimbo_client_dlg.h"
+
+#include <QApplication>
+#include <QPointer>
+
+namespace tarvex {
+namespace {
+
+// How long a starting instance waits for the running one to let go of the profile.
+constexpr int kHandoverWaitMs = 8000;
+
+}  // namespace
+
+CNimboClientApp::CNimboClientApp(QStringList launchArguments)
+    : m_launchArguments(std::move(launchArguments)), m_runtime(std::make_unique<BrowserRuntime>()) {}
+
+CNimboClientApp::~CNimboClientApp() {
+  // Windows (and with them every page) go before the runtime and its profile.
+  QList<QPointer<QWidget>> windows;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget != m_mainWindow.get() && !widget->parentWidget()) windows.append(widget);
+  }
+  for (const QPointer<QWidget>& window : windows) delete window.data();
+  m_mainWindow.reset();
+  m_runtime.reset();
+  // Only now may a newer instance, waiting on the hand-over, use the profile.
+  m_handover.reset();
+}
+
+bool CNimboClientApp::InitInstance() {
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  m_handover = std::make_unique<InstanceHandover>(paths::InstanceSocket(QStringLiteral("Tarvex Center")));
+  m_handover->TellRunningInstance(kHandoverWaitMs);
+  m_handover->Listen();
+
+  const Services services{m_prompt, m_defaultBrowser, m_programStarter, m_clock, Hosts::FromEnvironment()};
+  m_mainWindow = std::make_unique<CNimboClientDlg>(services, *m_runtime, m_launchArguments);
+  QObject::connect(m_handover.get(), &InstanceHandover::instanceMessageReceived, m_mainWindow.get(),
+                   &CNimboClientDlg::OnInstanceMessage);
+  QObject::connect(m_mainWindow.get(), &CNimboClientDlg::destroyRequested, m_mainWindow.get(),
+                   [this] { EndProgram(); });
+  if (!m_mainWindow->OnInitDialog()) return false;
+  m_mainWindow->show();
+  return true;
+}
+
+void CNimboClientApp::EndProgram() {
+  // Whatever else is open (game windows, dev tools, a tray icon), the program ends with 0.
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget != m_mainWindow.get()) widget->hide();
+  }
+  QCoreApplication::exit(0);
+}
+
+}  // namespace tarvex

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/default_browser.h"
+#include "platform/hosts.h"
+#include "platform/message_box_prompt.h"
+#include "platform/program_starter.h"
+
+#include <QStringList>
+
+#include <memory>
+
+namespace tarvex {
+
+class BrowserRuntime;
+class CNimboClientDlg;
+class InstanceHandover;
+
+// The browser process: owns the real side-effect services, the browser runtime, the
+// instance hand-over and the main window, and tears them down in the order the engine
+// needs (every page before the profile). One per process, on the GUI thread.
+class CNimboClientApp final {
+ public:
+  // `launchArguments`: the arguments after the program's name, copied before QApplication
+  // could strip any.
+  explicit CNimboClientApp(QStringList launchArguments);
+  ~CNimboClientApp();
+
+  // Start-up in its fixed order: hand-over from a running instance, then the main window.
+  // Returns false when the main window could not be created; the process then ends.
+  bool InitInstance();
+
+  CNimboClientDlg* MainWindow() const { return m_mainWindow.get(); }
+
+ private:
+  void EndProgram();
+
+  QStringList m_launchArguments;
+  MessageBoxPrompt m_prompt;
+  DesktopDefaultBrowser m_defaultBrowser;
+  ProcessProgramStarter m_programStarter;
+  SystemClock m_clock;
+  std::unique_ptr<BrowserRuntime> m_runtime;
+  std::unique_ptr<InstanceHandover> m_handover;
+  std::unique_ptr<CNimboClientDlg> m_mainWindow;
+};
+
+}  // namespace tarvex

@@ -1,0 +1,72 @@
+#include "browser/browser_client.h"
+
+#include "browser/browser_view.h"
+#include "platform/paths.h"
+#include "platform/prompt.h"
+
+#include <QFileInfo>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineHistory>
+
+namespace tarvex {
+
+BrowserClient::BrowserClient(Prompt& prompt) : m_prompt(prompt) {}
+
+BrowserClient::~BrowserClient() = default;
+
+void BrowserClient::LoadUrlInOwnBrowser(const QString& address) {
+  if (m_browser) m_browser->LoadAddress(address);
+}
+
+void BrowserClient::Reload() {
+  if (m_browser) m_browser->reload();
+}
+
+void BrowserClient::OnAfterCreated(BrowserView* browser) {
+  if (m_browser) return;
+  m_browser = browser;
+  m_browserWindow = browser;
+}
+
+void BrowserClient::OnBeforeClose(BrowserView* browser) {
+  if (browser == m_browserWindow) m_browser = nullptr;
+}
+
+bool BrowserClient::OnBeforeBrowse(BrowserView*, const QString&) { return false; }
+
+bool BrowserClient::OnBeforePopup(BrowserView*, const QString&, PopupDisposition) { return false; }
+
+void BrowserClient::OnPreKeyEvent(BrowserView*, const QKeyEvent&) {}
+
+void BrowserClient::OnBeforeDownload(BrowserView* browser, QWebEngineDownloadRequest* download) {
+  const QString proposed = paths::DownloadFolder() + download->suggestedFileName();
+  const QString chosen = m_prompt.AskSaveFileName(browser ? browser->window() : nullptr, proposed);
+
+  QPointer<BrowserView> view(browser);
+  auto steppedBack = std::make_shared<bool>(false);
+  auto stepBackOnce = [view, steppedBack] {
+    if (*steppedBack || !view) return;
+    *steppedBack = true;
+    if (view->history()->canGoBack()) view->back();
+  };
+  if (chosen.isEmpty()) {  // declined: not accepted here, so the engine drops it
+    stepBackOnce();
+    return;
+  }
+  const QFileInfo target(chosen);
+  download->setDownloadDirectory(target.absolutePath());
+  download->setDownloadFileName(target.fileName());
+  download->accept();
+
+  auto onUpdate = [view, download, stepBackOnce] {
+    if (download->state() != QWebEngineDownloadRequest::DownloadCompleted) {
+      stepBackOnce();
+      return;
+    }
+    if (view && view->IsPopup() && !view->HasDocument()) view->close();
+  };
+  QObject::connect(download, &QWebEngineDownloadRequest::stateChanged, download, onUpdate);
+  QObject::connect(download, &QWebEngineDownloadRequest::receivedBytesChanged, download, onUpdate);
+}
+
+}  // namespace tarvex

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+class QKeyEvent;
+class QUrl;
+class QWebEngineDownloadRequest;
+class QWidget;
+
+namespace tarvex {
+
+class BrowserView;
+class Prompt;
+
+// Where a page asked to open a new window, numbered as the launcher's routing rules know it.
+enum class PopupDisposition : int {
+  Unknown = 0,
+  NewForegroundTab = 3,
+  NewBackgroundTab = 4,
+  NewPopup = 5,
+  NewWindow = 6,
+};
+
+// The runtime's one point of contact with the launcher for the browsers of one window:
+// records the window's browser, suppresses context menus, handles downloads and decides
+// every navigation and pop-up. The behaviour here is shared; the per-window subclasses
+// add their routing rules and key handling.
+//
+// Shared by the owning window and by every page created with it. All calls arrive on the
+// GUI thread. Routing hooks answer at once; whatever a decision asks for beyond the
+// answer runs afterwards, queued, never inside the engine's callback.
+class BrowserClient : public std::enable_shared_from_this<BrowserClient> {
+ public:
+  // `prompt` must outlive this object.
+  explicit BrowserClient(Prompt& prompt);
+  virtual ~BrowserClient();
+
+  BrowserClient(const BrowserClient&) = delete;
+  BrowserClient& operator=(const BrowserClient&) = delete;
+
+  // The first browser created with this client and its window; set once it exists.
+  QPointer<BrowserView> m_browser;
+  QWidget* m_browserWindow = nullptr;
+
+  bool HasBrowser() const { return !m_browser.isNull(); }
+  // Loads an address (host + path without a scheme loads over http) into the client's
+  // browser; nothing before the browser exists or after it closed.
+  void LoadUrlInOwnBrowser(const QString& address);
+  // Reloads the client's browser; nothing without one.
+  void Reload();
+
+  void OnAfterCreated(BrowserView* browser);
+  void OnBeforeClose(BrowserView* browser);
+
+  // True cancels the navigation.
+  virtual bool OnBeforeBrowse(BrowserView* browser, const QString& address);
+  // True cancels the new window; false lets it open in a pop-up served by this client.
+  virtual bool OnBeforePopup(BrowserView* browser, const QString& target, PopupDisposition disposition);
+  // Sees every key press of the client's views; never consumes it.
+  virtual void OnPreKeyEvent(BrowserView* browser, const QKeyEvent& event);
+
+  // Asks where the download goes (the suggested name in the user's download folder) and
+  // follows it: the page steps back at most once per download, and a pop-up opened only
+  // to carry the download closes when it completes.
+  void OnBeforeDownload(BrowserView* browser, QWebEngineDownloadRequest* download);
+
+ private:
+  Prompt& m_prompt;
+};
+
+}  // namespace tarvex

@@ -1,0 +1,24 @@
+#include "browser/browser_host.h"
+
+#include "browser/browser_client.h"
+#include "browser/browser_runtime.h"
+#include "browser/browser_view.h"
+
+#include <QTimer>
+
+namespace tarvex {
+
+QWidget* CreateBrowser(BrowserRuntime& runtime, QWidget* parent, const QRect& rect,
+                       const std::shared_ptr<BrowserClient>& client, const QString& address) {
+  auto* view = new BrowserView(runtime.Profile(), client, parent, /*popup=*/false);
+  view->setGeometry(rect);
+  view->LoadAddress(address);
+  view->show();
+  QPointer<BrowserView> created(view);
+  QTimer::singleShot(0, view, [created, client] {
+    if (created) client->OnAfterCreated(created);
+  });
+  return view;
+}
+
+}  // namespace tarvex

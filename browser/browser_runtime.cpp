@@ -1,0 +1,51 @@
+#include "browser/browser_runtime.h"
+
+#include "browser/browser_client.h"
+#include "browser/nimbo_page.h"
+
+#include <QDir>
+#include <QLoggingCategory>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+
+namespace tarvex {
+
+BrowserRuntime::BrowserRuntime(QObject* parent) : QObject(parent) {}
+
+BrowserRuntime::~BrowserRuntime() { delete m_profile; }
+
+bool BrowserRuntime::Initialize(const RuntimeSettings& settings, const NimboCefRender& application) {
+  if (m_profile) return false;
+
+  // The engine reads its switches once, when the first profile or page is made, and only
+  // from this variable (argv switches are ignored by this engine version).
+  m_switches = application.OnBeforeCommandLineProcessing();
+  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  if (!flags.isEmpty()) flags += ' ';
+  flags += ChromiumFlagsText(m_switches).toUtf8();
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+  if (settings.noSandbox) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  // The engine's own start-up report is its log; it stays quiet unless QT_LOGGING_RULES asks.
+  if (settings.logSeverity >= 99) QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+
+  if (settings.cachePath) {
+    m_profile = new QWebEngineProfile(QStringLiteral("Wexlod"));
+    QDir().mkpath(*settings.cachePath);
+    m_profile->setPersistentStoragePath(*settings.cachePath);
+    m_profile->setCachePath(*settings.cachePath);
+    m_profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+  } else {
+    m_profile = new QWebEngineProfile();  // off the record: kept in memory only
+  }
+  connect(m_profile, &QWebEngineProfile::downloadRequested, this, &BrowserRuntime::OnDownloadRequested);
+  return true;
+}
+
+void BrowserRuntime::OnDownloadRequested(QWebEngineDownloadRequest* download) {
+  auto* page = qobject_cast<NimboPage*>(download->page());
+  if (!page) return;  // not accepted here: the engine drops it
+  page->Client()->OnBeforeDownload(page->View(), download);
+}
+
+}  // namespace tarvex

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QString>
+
+#include <variant>
+
+// The routing rules of the three browser clients as plain decisions: which window or
+// program an address belongs to, and whether the browser's own navigation or pop-up is
+// cancelled. The clients answer the engine with `cancel` at once and carry out the
+// action afterwards.
+namespace tarvex::route {
+
+// Let the page go on; nothing else happens.
+struct None {
+  bool operator==(const None&) const = default;
+};
+struct OpenPayView {
+  QString address;
+  int width = 0;
+  int height = 0;
+  QString label;
+  bool operator==(const OpenPayView&) const = default;
+};
+struct LaunchGame {
+  QString address;
+  bool operator==(const LaunchGame&) const = default;
+};
+struct OpenGameView {
+  QString address;
+  int openFlag = 0;
+  bool operator==(const OpenGameView&) const = default;
+};
+// Hand the address to the user's browser (which accepts only http and https).
+struct OpenDefaultBrowser {
+  QString address;
+  bool operator==(const OpenDefaultBrowser&) const = default;
+};
+// Load the address in the client's own browser (a pop-up turned into a navigation).
+struct LoadInOwnBrowser {
+  QString address;
+  bool operator==(const LoadInOwnBrowser&) const = default;
+};
+// Close the pay window and hand back to the main window.
+struct CloseAndReturn {
+  bool operator==(const CloseAndReturn&) const = default;
+};
+// Nothing to do but stay on the current page (the navigation is cancelled).
+struct KeepPage {
+  bool operator==(const KeepPage&) const = default;
+};
+
+using Action =
+    std::variant<None, OpenPayView, LaunchGame, OpenGameView, OpenDefaultBrowser, LoadInOwnBrowser, CloseAndReturn, KeepPage>;
+
+struct Decision {
+  Action action;
+  bool cancel = false;
+  bool operator==(const Decision&) const = default;
+};
+
+// Pop-up dispositions that the rules handle; every other value lets the pop-up open.
+inline constexpr int kNewForegroundTab = 3;
+inline constexpr int kNewBackgroundTab = 4;
+inline constexpr int kNewPopup = 5;
+inline constexpr int kNewWindow = 6;
+
+// Markers are searched case-sensitively anywhere in the address text.
+// `portalHost` is the configured portal host as it appears in addresses ("host[:port]").
+Decision MainNavigation(const QString& address);
+Decision MainPopup(const QString& address, int disposition);
+Decision GameNavigation(const QString& address, const QString& portalHost);
+Decision GamePopup(const QString& address, int disposition);
+Decision PayNavigation(const QString& address);
+Decision PayPopup(const QString& address, int disposition);
+
+}  // namespace tarvex::route

@@ -1,0 +1,44 @@
+#include "browser/nimbo_page.h"
+
+#include "browser/browser_client.h"
+#include "browser/browser_view.h"
+
+#include <QWebEngineNewWindowRequest>
+
+namespace tarvex {
+namespace {
+
+PopupDisposition DispositionOf(QWebEngineNewWindowRequest::DestinationType destination) {
+  switch (destination) {
+    case QWebEngineNewWindowRequest::InNewTab: return PopupDisposition::NewForegroundTab;
+    case QWebEngineNewWindowRequest::InNewBackgroundTab: return PopupDisposition::NewBackgroundTab;
+    case QWebEngineNewWindowRequest::InNewDialog: return PopupDisposition::NewPopup;
+    case QWebEngineNewWindowRequest::InNewWindow: return PopupDisposition::NewWindow;
+  }
+  return PopupDisposition::Unknown;
+}
+
+QString AddressText(const QUrl& url) { return QString::fromUtf8(url.toEncoded()); }
+
+}  // namespace
+
+NimboPage::NimboPage(QWebEngineProfile* profile, std::shared_ptr<BrowserClient> client, BrowserView* view)
+    : QWebEnginePage(profile, view), m_client(std::move(client)), m_view(view) {
+  connect(this, &QWebEnginePage::newWindowRequested, this, &NimboPage::OnNewWindowRequested);
+}
+
+bool NimboPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool) {
+  return !m_client->OnBeforeBrowse(m_view, AddressText(url));
+}
+
+void NimboPage::OnNewWindowRequested(QWebEngineNewWindowRequest& request) {
+  if (m_client->OnBeforePopup(m_view, AddressText(request.requestedUrl()), DispositionOf(request.destination())))
+    return;  // not opened: the engine blocks it
+  auto* popup = new BrowserView(profile(), m_client, nullptr, /*popup=*/true);
+  const QRect geometry = request.requestedGeometry();
+  popup->resize(geometry.isValid() && !geometry.isEmpty() ? geometry.size() : QSize(800, 600));
+  request.openIn(popup->Page());
+  popup->show();
+}
+
+}  // namespace tarvex

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWebEnginePage>
+
+#include <memory>
+
+class QWebEngineNewWindowRequest;
+
+namespace tarvex {
+
+class BrowserClient;
+class BrowserView;
+
+// A page that puts every navigation and every new-window request before its client.
+class NimboPage final : public QWebEnginePage {
+  Q_OBJECT
+
+ public:
+  NimboPage(QWebEngineProfile* profile, std::shared_ptr<BrowserClient> client, BrowserView* view);
+
+  BrowserClient* Client() const { return m_client.get(); }
+  BrowserView* View() const { return m_view; }
+
+ protected:
+  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+
+ private:
+  void OnNewWindowRequested(QWebEngineNewWindowRequest& request);
+
+  std::shared_ptr<BrowserClient> m_client;
+  BrowserView* m_view;
+};
+
+}  // namespace tarvex

@@ -1,0 +1,31 @@
+// Entry of every widget and browser test binary. Like the launcher itself, the binary also
+// serves the engine's sub-processes.
+#include "browser/simple_app.h"
+#include "support/test_environment.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include <curl/curl.h>
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+int main(int argc, char** argv) {
+  if (tarvex::SimpleApp::IsSubProcessLaunch(argc, argv)) return tarvex::SimpleApp().ExecuteProcess(argc, argv);
+
+  tarvex::testing::TestEnvironment environment;
+  tarvex::testing::PrepareBrowserEnvironment();
+  qputenv("QTWEBENGINEPROCESS_PATH", QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().toLocal8Bit());
+  std::setlocale(LC_ALL, "");
+  curl_global_init(CURL_GLOBAL_DEFAULT);
+
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("NimboClient"));
+  QApplication::setQuitOnLastWindowClosed(false);
+  testing::InitGoogleTest(&argc, argv);
+  const int result = RUN_ALL_TESTS();
+  curl_global_cleanup();
+  return result;
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "browser/views.h"
+#include "platform/services.h"
+
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+
+namespace tarvex {
+
+class BrowserRuntime;
+class NimboSimleClient;
+
+// The launcher's main window: the portal's pages in a browser below a 38-pixel strip,
+// the owner of the portal state (token, launch parameter, game address) and of timer 1,
+// which brings the window back to the portal and asks for the user's game. Every other
+// window hands control back to it. Destroying it ends the program.
+class CNimboClientDlg final : public QWidget, public Views {
+  Q_OBJECT
+
+ public:
+  static constexpr int kWidth = 1320;
+  static constexpr int kHeight = 820;
+  static constexpr int kStripHeight = 38;
+  static constexpr int kVersionLabelId = 10015;
+
+  // `services` and `runtime` must outlive the window. `launchArguments` are the program's
+  // arguments after its name, exactly as the user passed them.
+  CNimboClientDlg(const Services& services, BrowserRuntime& runtime, QStringList launchArguments);
+  ~CNimboClientDlg() override;
+
+  // The initialisation sequence; the window is shown centred afterwards.
+  bool OnInitDialog();
+
+  // Loads the portal index into the main browser; nothing before the browser exists.
+  void ShowPortalIndex();
+  // Starts (or restarts with the new period) timer 1.
+  void StartTimer1(int milliseconds);
+  const QTimer& Timer1() const { return m_timer1; }
+
+  // A newer instance took over: end without asking, but never under an open message box.
+  void OnInstanceMessage();
+  // Destroys the window; the program ends with exit code 0.
+  void DestroyWindow();
+
+  // The close question; Yes destroys the window.
+  void AskToClose();
+
+  const QString& LoginToken() const { return m_strLoginToken; }
+  const QString& LaunchParameter() const { return m_strCmdLine; }
+  const QString& GameUrl() const { return m_strGameUrl; }
+  NimboSimleClient* Client() const { return m_pClient.get(); }
+  QWidget* BrowserWidget() const { return m_browserWidget; }
+
+  // Views
+  void OpenGameView(const QString& address, int openFlag) override;
+  void OpenPayView(const QString& address, int width, int height, const QString& label) override;
+  void OpenLoadView(const QString& gameKey, const QString& launchParams) override;
+  void LaunchGame(const QString& launchAddress) override;
+
+ Q_SIGNALS:
+  // Emitted once, when the window has been destroyed and the program should end.
+  void destroyRequested();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void CreateSkinButtons();
+  void CreateVersionLabel();
+  void GetloginToken();
+  void SendStartPing();
+  void ReadLaunchParameter();
+  QString StartAddress() const;
+  void OnTimer1();
+  void RequestGameUrl();
+
+  Services m_services;
+  BrowserRuntime& m_runtime;
+  QStringList m_launchArguments;
+
+  QString m_strVersion;
+  QString m_strArch;
+  QString m_strLoginToken;
+  QString m_strCmdLine;
+  QString m_strGameUrl;
+  int m_disableGpu = 0;
+  std::shared_ptr<NimboSimleClient> m_pClient;
+  QWidget* m_browserWidget = nullptr;
+  QLabel* m_versionLabel = nullptr;
+  QTimer m_timer1;
+  bool m_destroyed = false;
+};
+
+}  // namespace tarvex

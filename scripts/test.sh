@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test (under a virtual X server when
+# there is no display). Extra arguments go to ctest, e.g. -R unit or -L gui.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+scripts/build.sh
+export QTWEBENGINE_DISABLE_SANDBOX=1
+run=(ctest --test-dir build --output-on-failure --timeout 600 "$@")
+if [ -z "${DISPLAY:-}" ]; then
+  xvfb-run -a -s "-screen 0 1920x1080x24" "${run[@]}"
+else
+  "${run[@]}"
+fi

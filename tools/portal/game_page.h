@@ -1,0 +1,16 @@
+// The web game: a small HTML5 canvas game ("catch the star orbs, dodge the fireballs")
+// with a recharge button that opens the game's app-payment page as a pop-up.
+#pragma once
+
+#include <string>
+
+#include "game_info.h"
+
+namespace portal {
+
+class GamePage {
+ public:
+  static std::string Html(const GameInfo& game);
+};
+
+}  // namespace portal

@@ -1,0 +1,80 @@
+#include "installer.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "icon_image.h"
+#include "text_codec.h"
+
+namespace portal {
+
+namespace {
+
+// The stand-in game: records its arguments (one line per run, joined by blanks) next to
+// itself, then stays up for a second like a program that starts.
+constexpr const char* kGameScript = R"SH(#!/bin/sh
+# @KEY@: stand-in game installed by the Tarvex reference portal.
+here=$(cd "$(dirname "$0")" && pwd)
+printf '%s\n' "$*" >> "$here/args.log"
+sleep 1
+exit 0
+)SH";
+
+
+}  // namespace
+
+bool Installer::IsValidKey(const std::string& key) {
+  if (key.empty() || key == "." || key == ".." || key.size() > 64) return false;
+  for (const char c : key) {
+    const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                         c == '.' || c == '_' || c == '-';
+    if (!allowed) return false;
+  }
+  return true;
+}
+
+std::string Installer::Script(const std::string& key, uint64_t payload_offset, uint64_t payload_size) {
+  std::string script = R"SH(#!/bin/sh
+# Tarvex game installer for "@KEY@". Installs the game into
+# ${XDG_DATA_HOME:-$HOME/.local/share}/Tarvex/Box/games/@KEY@/ and exits 0.
+set -e
+root="${XDG_DATA_HOME:-$HOME/.local/share}/Tarvex"
+dir="$root/Box/games/@KEY@"
+mkdir -p "$dir"
+cat > "$dir/.@KEY@.exe.part" <<'TARVEX_GAME_SCRIPT'
+@GAME@TARVEX_GAME_SCRIPT
+chmod 755 "$dir/.@KEY@.exe.part"
+dd if="$0" of="$dir/.@KEY@.ico.part" bs=1 skip=@OFFSET@ count=@SIZE@ 2>/dev/null
+mv -f "$dir/.@KEY@.ico.part" "$dir/@KEY@.ico"
+mv -f "$dir/.@KEY@.exe.part" "$dir/@KEY@.exe"
+exit 0
+)SH";
+  script = ReplaceAll(script, "@GAME@", kGameScript);
+  script = ReplaceAll(script, "@OFFSET@", std::to_string(payload_offset));
+  script = ReplaceAll(script, "@SIZE@", std::to_string(payload_size));
+  return ReplaceAll(script, "@KEY@", key);
+}
+
+Reply Installer::For(const std::string& key, uint64_t padding) {
+  auto icon = std::make_shared<const std::string>(IconImage::ForKey(key));
+  // The script names the payload's offset, which is the script's own length: settle it.
+  std::string script;
+  for (uint64_t offset = 0;;) {
+    script = Script(key, offset, icon->size());
+    if (script.size() == offset) break;
+    offset = script.size();
+  }
+  auto head = std::make_shared<const std::string>(script + *icon);
+
+  Reply reply;
+  reply.content_type = "application/octet-stream";
+  reply.headers.emplace_back("Content-Disposition", "attachment; filename=\"download-" + key + ".exe\"");
+  reply.size = head->size() + padding;
+  reply.read = [head, total = reply.size](uint64_t offset, size_t max_bytes) {
+    if (offset < head->size()) return head->substr(offset, max_bytes);
+    return std::string(offset < total ? std::min<uint64_t>(max_bytes, total - offset) : 0, '\0');
+  };
+  return reply;
+}
+
+}  // namespace portal

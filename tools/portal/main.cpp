@@ -1,0 +1,66 @@
+// tarvex-portal: the reference portal the launcher talks to (README.md).
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fault_plan.h"
+#include "portal_options.h"
+#include "portal_router.h"
+#include "portal_server.h"
+#include "request_log.h"
+#include "token_table.h"
+
+int main(int argc, char** argv) {
+  using namespace portal;
+  std::string error;
+  const auto options = PortalOptions::Parse(std::vector<std::string>(argv + 1, argv + argc), &error);
+  if (!options) {
+    std::fprintf(stderr, "tarvex-portal: %s\n%s", error.c_str(), PortalOptions::Usage());
+    return 2;
+  }
+  if (options->help) {
+    std::fputs(PortalOptions::Usage(), stdout);
+    return 0;
+  }
+  auto tokens = options->tokens_path.empty() ? TokenTable::Builtin() : TokenTable::Load(options->tokens_path, &error);
+  FaultPlan faults;
+  for (const std::string& rule : options->fault_rules) {
+    if (!faults.AddRule(rule)) error = "bad --fault " + rule + " (PATH_PREFIX=MODE, see README.md)";
+  }
+  RequestLog log;
+  if (error.empty() && !options->log_path.empty() && !log.Open(options->log_path)) {
+    error = "cannot open the log " + options->log_path;
+  }
+  if (!tokens || !error.empty()) {
+    std::fprintf(stderr, "tarvex-portal: %s\n", error.c_str());
+    return 2;
+  }
+
+  // SIGTERM and SIGINT are taken by this thread alone (sigwait); every other thread
+  // inherits the blocked mask. Writes to closed sockets report errors instead of SIGPIPE.
+  std::signal(SIGPIPE, SIG_IGN);
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGTERM);
+  sigaddset(&stop_signals, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+
+  PortalServer server(PortalRouter(std::move(*tokens), options->static_root, options->installer_padding),
+                      std::move(faults), log);
+  const int port = server.Bind(options->port, &error);
+  if (port < 0) {
+    std::fprintf(stderr, "tarvex-portal: %s\n", error.c_str());
+    return 1;
+  }
+  std::thread serving([&server] { server.Run(); });
+  std::printf("listening on 127.0.0.1:%d\n", port);
+  std::fflush(stdout);
+
+  int received = 0;
+  sigwait(&stop_signals, &received);
+  server.Stop();
+  serving.join();
+  return 0;
+}

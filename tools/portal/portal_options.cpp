@@ -1,0 +1,65 @@
+#include "portal_options.h"
+
+#include <charconv>
+
+namespace portal {
+
+namespace {
+
+bool ToNumber(const std::string& text, uint64_t limit, uint64_t* value) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *value);
+  return error == std::errc() && end == text.data() + text.size() && *value <= limit;
+}
+
+}  // namespace
+
+const char* PortalOptions::Usage() {
+  return "usage: tarvex-portal [--port P] [--log FILE] [--tokens FILE] [--root DIR]\n"
+         "                     [--fault PATH_PREFIX=MODE]... [--installer-pad BYTES]\n"
+         "Serves the Tarvex reference portal on 127.0.0.1 (port 8800 by default, 0 picks a free one).\n"
+         "See tools/portal/README.md for the routes, the token table and the fault modes.\n";
+}
+
+std::optional<PortalOptions> PortalOptions::Parse(const std::vector<std::string>& arguments, std::string* error) {
+  PortalOptions options;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& name = arguments[i];
+    if (name == "--help" || name == "-h") {
+      options.help = true;
+      continue;
+    }
+    if (i + 1 >= arguments.size()) {
+      *error = name.starts_with("--") ? name + " needs a value" : "unexpected argument " + name;
+      return std::nullopt;
+    }
+    const std::string& value = arguments[++i];
+    uint64_t number = 0;
+    if (name == "--port") {
+      if (!ToNumber(value, 65535, &number)) {
+        *error = "--port needs a number from 0 to 65535";
+        return std::nullopt;
+      }
+      options.port = static_cast<int>(number);
+    } else if (name == "--log") {
+      options.log_path = value;
+    } else if (name == "--tokens") {
+      options.tokens_path = value;
+    } else if (name == "--root") {
+      options.static_root = value;
+    } else if (name == "--fault") {
+      options.fault_rules.push_back(value);
+    } else if (name == "--installer-pad") {
+      if (!ToNumber(value, 256ull << 20, &number)) {
+        *error = "--installer-pad needs a number of bytes up to 268435456";
+        return std::nullopt;
+      }
+      options.installer_padding = number;
+    } else {
+      *error = "unknown option " + name;
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
+}  // namespace portal

@@ -1,0 +1,25 @@
+// The portal's command line.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace portal {
+
+struct PortalOptions {
+  int port = 8800;
+  std::string log_path;     // empty: no request log
+  std::string tokens_path;  // empty: the built-in token table
+  std::string static_root;  // empty: no static files
+  std::vector<std::string> fault_rules;
+  uint64_t installer_padding = 0;
+  bool help = false;
+
+  // Nothing, with *error set, for an unknown option or a bad value.
+  static std::optional<PortalOptions> Parse(const std::vector<std::string>& arguments, std::string* error);
+  static const char* Usage();
+};
+
+}  // namespace portal

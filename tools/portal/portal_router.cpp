@@ -1,0 +1,162 @@
+#include "portal_router.h"
+
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "game_page.h"
+#include "icon_image.h"
+#include "installer.h"
+#include "pages.h"
+#include "text_codec.h"
+
+namespace portal {
+
+namespace {
+
+// Path segments of the request target as sent (not yet decoded), so that an encoded
+// '/' inside a field does not split it; segment k is address field k + 2.
+std::vector<std::string> RawSegments(const httplib::Request& request) {
+  return SplitFields(TargetPath(request.target), '/');
+}
+
+std::string Segment(const std::vector<std::string>& segments, size_t index) {
+  return index < segments.size() ? PercentDecode(segments[index]) : std::string();
+}
+
+std::string CookieValue(const httplib::Request& request, const std::string& name) {
+  for (std::string cookie : SplitFields(request.get_header_value("Cookie"), ';')) {
+    cookie.erase(0, cookie.find_first_not_of(' '));
+    if (cookie.starts_with(name + "=")) return PercentDecode(cookie.substr(name.size() + 1));
+  }
+  return {};
+}
+
+bool IsOneOf(const std::string& path, std::initializer_list<const char*> candidates) {
+  for (const char* candidate : candidates) {
+    if (path == candidate) return true;
+  }
+  return false;
+}
+
+std::string RawQuery(const httplib::Request& request) {
+  const size_t mark = request.target.find('?');
+  return mark == std::string::npos ? std::string() : request.target.substr(mark + 1);
+}
+
+std::string MimeType(const std::filesystem::path& file) {
+  static const std::pair<const char*, const char*> kTypes[] = {
+      {".html", "text/html; charset=utf-8"}, {".htm", "text/html; charset=utf-8"},
+      {".css", "text/css; charset=utf-8"},   {".js", "text/javascript; charset=utf-8"},
+      {".json", "application/json"},         {".png", "image/png"},
+      {".jpg", "image/jpeg"},                {".svg", "image/svg+xml"},
+      {".ico", "image/x-icon"},              {".txt", "text/plain; charset=utf-8"}};
+  for (const auto& [extension, type] : kTypes) {
+    if (file.extension() == extension) return type;
+  }
+  return "application/octet-stream";
+}
+
+}  // namespace
+
+PortalRouter::PortalRouter(TokenTable tokens, std::string static_root, uint64_t installer_padding)
+    : m_tokens(std::move(tokens)), m_static_root(std::move(static_root)), m_installer_padding(installer_padding) {}
+
+Reply PortalRouter::Route(const httplib::Request& request, const std::string& host) const {
+  const std::string& path = request.path;
+  if (request.method == "POST" && path == "/mini/login/submit") return SignIn(request);
+  if (request.method != "GET" && request.method != "HEAD") {
+    Reply reply = Reply::Text(405, "text/plain; charset=utf-8", "method not allowed\n");
+    reply.headers.emplace_back("Allow", "GET, HEAD");
+    return reply;
+  }
+  if (IsOneOf(path, {"/", "/mini/index", "/mini/index/"})) return Reply::Html(Pages::Index(CookieValue(request, "tarvex_user")));
+  if (IsOneOf(path, {"/mini/server_inf_data", "/mini/server_inf_data/"})) {
+    const std::string token = request.get_param_value("key");
+    return Reply::Html(Pages::ServerInfo(token, m_tokens.Address(token, host)));
+  }
+  if (path.starts_with("/mini/servers/")) return Reply::Html(Pages::Servers(path.substr(14)));
+  if (IsOneOf(path, {"/mini/pay_app", "/mini/pay_app/"})) return Reply::Html(Pages::Pay("充值中心", RawQuery(request)));
+  if (path == "/payment/app_pay") return Reply::Html(Pages::Pay("游戏直购", RawQuery(request)));
+  if (path == "/payment/esafe_webatm") return Reply::Html(Pages::Pay("网银充值", RawQuery(request)));
+  if (path.starts_with("/pay/index/")) return Reply::Html(Pages::PayResult(request.get_param_value("ok") == "1"));
+  if (path == "/mini/login") return Reply::Html(Pages::Login());
+  if (path == "/mini/login/submit") return SignIn(request);
+  if (path.starts_with("/user/index/")) return Reply::Html(Pages::SignedIn(CookieValue(request, "tarvex_user")));
+  if (path == "/mini/news") return Reply::Html(Pages::News());
+  if (path == "/mini/frame/news") return Reply::Html(Pages::NewsFrame());
+  if (path == "/service/online") return Reply::Html(Pages::Service());
+  if (path == "/mini/play/frame/leaderboard") return Reply::Html(Pages::Leaderboard(request.get_param_value("game_id")));
+  if (path.starts_with("/mini/play/")) return GamePage(request);
+  if (path.starts_with("/game_play/")) return ClientGamePage(request);
+  if (path == "/tj/minclient") return Reply::Text(200, "text/plain; charset=utf-8", "ok\n");
+  if (IsOneOf(path, {"/outapi/game_get_box_url", "/outapi/game_get_box_url/"})) return GameAddress(request, host);
+  if (path.starts_with("/games/")) return InstallerDownload(request);
+  if (path == "/favicon.ico") return Reply::Text(200, "image/x-icon", IconImage::ForKey("tarvex"));
+  return StaticFile(path);
+}
+
+Reply PortalRouter::GameAddress(const httplib::Request& request, const std::string& host) const {
+  const auto answer = m_tokens.Answer(request.get_param_value("key"), host);
+  if (!answer) return Reply::Text(404, "application/json", "{\"code\":0}");
+  return Reply::Text(200, "application/json", *answer);
+}
+
+Reply PortalRouter::GamePage(const httplib::Request& request) const {
+  // /mini/play/KIND/ID/SERVER/NAME/FAN: address fields 6 to 9.
+  const std::vector<std::string> segments = RawSegments(request);
+  GameInfo game{Segment(segments, 4), Segment(segments, 5), Segment(segments, 6), Segment(segments, 7)};
+  if (game.name.empty()) game.name = GameInfo::Known(game.id, game.server).name;
+  return Reply::Html(GamePage::Html(game));
+}
+
+Reply PortalRouter::ClientGamePage(const httplib::Request& request) const {
+  // /game_play/ARGS/KEY/NAME/PARAMS: address fields 4 to 7.
+  const std::vector<std::string> segments = RawSegments(request);
+  return Reply::Html(Pages::ClientGame(Segment(segments, 3), Segment(segments, 4)));
+}
+
+Reply PortalRouter::InstallerDownload(const httplib::Request& request) const {
+  // /games/KEY/download-KEY.exe
+  const std::vector<std::string> segments = SplitFields(request.path, '/');
+  const std::string key = segments.size() == 4 ? segments[2] : std::string();
+  if (!Installer::IsValidKey(key) || segments[3] != "download-" + key + ".exe") {
+    return Reply::Text(404, "text/html; charset=utf-8", Pages::NotFound(request.path));
+  }
+  uint64_t padding = m_installer_padding;
+  if (request.has_param("pad")) {
+    const std::string text = request.get_param_value("pad");
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), padding);
+    if (error != std::errc() || end != text.data() + text.size() || padding > Installer::kMaxPadding) {
+      return Reply::Text(400, "text/plain; charset=utf-8", "pad must be a number of bytes up to 268435456\n");
+    }
+  }
+  return Installer::For(key, padding);
+}
+
+Reply PortalRouter::SignIn(const httplib::Request& request) const {
+  std::string user = request.get_param_value("user");
+  if (user.empty()) user = "player";
+  Reply reply = Reply::Redirect("/mini/index/?login=" + PercentEncode(user));
+  reply.headers.emplace_back("Set-Cookie", "tarvex_user=" + PercentEncode(user) + "; Path=/");
+  return reply;
+}
+
+Reply PortalRouter::StaticFile(const std::string& path) const {
+  const Reply missing = Reply::Text(404, "text/html; charset=utf-8", Pages::NotFound(path));
+  if (m_static_root.empty() || path.find('\0') != std::string::npos) return missing;
+  for (const std::string& segment : SplitFields(path, '/')) {
+    if (segment == "..") return missing;
+  }
+  std::error_code error;
+  const std::filesystem::path file = std::filesystem::path(m_static_root) / path.substr(1);
+  if (!std::filesystem::is_regular_file(file, error)) return missing;
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return Reply::Text(200, MimeType(file), bytes.str());
+}
+
+}  // namespace portal

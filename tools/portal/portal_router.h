@@ -1,0 +1,37 @@
+// Turns a request into the portal's answer: pages, the statistics ping, the game-address
+// answer, installers and optional static files. Knows nothing of sockets or faults.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <httplib.h>
+
+#include "reply.h"
+#include "token_table.h"
+
+namespace portal {
+
+class PortalRouter {
+ public:
+  // static_root: folder whose files are served when no route matches (empty: none);
+  // installer_padding: bytes added to every installer unless the request asks otherwise.
+  PortalRouter(TokenTable tokens, std::string static_root, uint64_t installer_padding);
+
+  // host: the host (and port) the client addressed, used in the addresses it is given.
+  Reply Route(const httplib::Request& request, const std::string& host) const;
+
+ private:
+  Reply GameAddress(const httplib::Request& request, const std::string& host) const;
+  Reply GamePage(const httplib::Request& request) const;
+  Reply ClientGamePage(const httplib::Request& request) const;
+  Reply InstallerDownload(const httplib::Request& request) const;
+  Reply SignIn(const httplib::Request& request) const;
+  Reply StaticFile(const std::string& path) const;
+
+  TokenTable m_tokens;
+  std::string m_static_root;
+  uint64_t m_installer_padding;
+};
+
+}  // namespace portal

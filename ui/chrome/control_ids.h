@@ -1,0 +1,28 @@
+#pragma once
+
+namespace tarvex {
+
+// Control and command ids of the game and pay windows' title strips.
+inline constexpr int kTitleLabelId = -1;
+inline constexpr int kCloseButtonId = 20001;
+inline constexpr int kMaximizeButtonId = 20002;
+inline constexpr int kMinimizeButtonId = 20003;
+inline constexpr int kTrayButtonId = 20004;
+inline constexpr int kReloadButtonId = 20005;
+inline constexpr int kClearCookiesButtonId = 20006;
+inline constexpr int kServiceButtonId = 20007;
+inline constexpr int kFanPageButtonId = 20008;
+inline constexpr int kRechargeButtonId = 20009;
+inline constexpr int kTrayShowCommandId = 20011;
+// Zero-size, never visible: created by the first maximise/restore; the game window's
+// layout pass only resizes the browser once it exists.
+inline constexpr int kMarkerButtonId = 20012;
+
+// Skin resource ids shared by several windows.
+inline constexpr int kTitleStripPngId = 173;
+inline constexpr int kLogoPngId = 174;
+inline constexpr int kLoadBackgroundBitmapId = 175;
+inline constexpr int kMainBackgroundBitmapId = 191;
+inline constexpr int kAppIconId = 128;
+
+}  // namespace tarvex

@@ -1,0 +1,24 @@
+#include "ui/chrome/control_lookup.h"
+
+#include <QVariant>
+#include <QWidget>
+
+namespace tarvex {
+namespace {
+constexpr char kControlIdProperty[] = "controlId";
+}  // namespace
+
+void SetControlId(QWidget* control, int id) { control->setProperty(kControlIdProperty, id); }
+
+int ControlId(const QWidget* control) { return control->property(kControlIdProperty).toInt(); }
+
+QWidget* FindControl(const QWidget* window, int id) {
+  const auto children = window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+  for (QWidget* child : children) {
+    const QVariant value = child->property(kControlIdProperty);
+    if (value.isValid() && value.toInt() == id) return child;
+  }
+  return nullptr;
+}
+
+}  // namespace tarvex

@@ -1,0 +1,60 @@
+#include "ui/chrome/maximize_toggle.h"
+
+#include "ui/chrome/control_ids.h"
+#include "ui/chrome/control_lookup.h"
+#include "ui/chrome/skin_button.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace tarvex {
+namespace {
+constexpr int kMarkerBitmapId = 149;
+constexpr int kRestoreNormalBitmapId = 151;
+constexpr int kRestoreSelectedBitmapId = 150;
+constexpr int kMaxNormalBitmapId = 155;
+constexpr int kMaxSelectedBitmapId = 154;
+
+QScreen* ScreenOf(const QWidget* window) {
+  QScreen* screen = window->screen();
+  return screen ? screen : QGuiApplication::primaryScreen();
+}
+}  // namespace
+
+void ToggleMaximize(QWidget* window, const QString& stateText, QSize restoreSize, QWidget* owner) {
+  if (!FindControl(window, kMarkerButtonId)) {
+    auto* marker = new SkinButton(kMarkerButtonId, QRect(0, 0, 0, 0), window);
+    marker->LoadBitmaps(kMarkerBitmapId, kMarkerBitmapId, kMarkerBitmapId, kMarkerBitmapId);
+  }
+  auto* button = static_cast<SkinButton*>(FindControl(window, kMaximizeButtonId));
+  if (stateText == QLatin1String(kMaxStateText)) {
+    button->setText(QLatin1String(kRestoreStateText));
+    button->LoadBitmaps(kRestoreNormalBitmapId, kRestoreSelectedBitmapId, kRestoreNormalBitmapId,
+                        kRestoreSelectedBitmapId);
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const QRect workArea = primary->availableGeometry();
+    window->setGeometry(0, 0, primary->geometry().width(), workArea.y() + workArea.height());
+    window->showNormal();
+    return;
+  }
+  button->setText(QLatin1String(kMaxStateText));
+  button->LoadBitmaps(kMaxNormalBitmapId, kMaxSelectedBitmapId, kMaxNormalBitmapId,
+                      kMaxSelectedBitmapId);
+  window->setGeometry(QRect(QPoint(0, 0), restoreSize));
+  CenterWindow(window, owner);
+}
+
+void CenterWindow(QWidget* window, const QWidget* owner) {
+  const QRect workArea = ScreenOf(window)->availableGeometry();
+  const QRect reference = owner && owner->isVisible() ? owner->frameGeometry() : workArea;
+  QRect frame = window->frameGeometry();
+  frame.moveCenter(reference.center());
+  const int left = std::max(workArea.left(), std::min(frame.left(), workArea.right() + 1 - frame.width()));
+  const int top = std::max(workArea.top(), std::min(frame.top(), workArea.bottom() + 1 - frame.height()));
+  window->move(left, top);
+}
+
+}  // namespace tarvex

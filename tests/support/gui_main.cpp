@@ -1,6 +1,8 @@
 // Entry of every widget and browser test binary. Like the launcher itself, the binary also
 // serves the engine's sub-processes.
 #include "browser/simple_app.h"
+#include "browser/browser_runtime.h"
+#include "support/shared_runtime.h"
 #include "support/test_environment.h"
 
 #include <QApplication>
@@ -10,6 +12,16 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <memory>
+
+namespace tarvex::testing {
+namespace {
+BrowserRuntime* g_runtime = nullptr;
+}  // namespace
+
+BrowserRuntime& SharedRuntime() { return *g_runtime; }
+
+}  // namespace tarvex::testing
 
 int main(int argc, char** argv) {
   if (tarvex::SimpleApp::IsSubProcessLaunch(argc, argv)) return tarvex::SimpleApp().ExecuteProcess(argc, argv);
@@ -25,7 +37,10 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("NimboClient"));
   QApplication::setQuitOnLastWindowClosed(false);
   testing::InitGoogleTest(&argc, argv);
+  auto runtime = std::make_unique<tarvex::BrowserRuntime>();
+  tarvex::testing::g_runtime = runtime.get();
   const int result = RUN_ALL_TESTS();
+  runtime.reset();
   curl_global_cleanup();
   return result;
 }

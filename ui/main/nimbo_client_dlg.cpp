@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
-#include <QThread>
 
 namespace tarvex {
 namespace {
@@ -121,15 +120,12 @@ void CNimboClientDlg::AskToClose() {
 }
 
 void CNimboClientDlg::OnInstanceMessage() {
-  // A message box has its own event loop; ending under it would unwind into a destroyed
-  // window. Dismiss the box and come back once its loop has returned.
+  // A message box runs an event loop of its own; ending under it would unwind into a
+  // destroyed window. Dismiss the box and come back from the outer loop, once its loop
+  // has returned.
   if (QWidget* modal = QApplication::activeModalWidget()) {
     modal->close();
     QTimer::singleShot(0, this, &CNimboClientDlg::OnInstanceMessage);
-    return;
-  }
-  if (QThread::currentThread()->loopLevel() > 1) {
-    QTimer::singleShot(10, this, &CNimboClientDlg::OnInstanceMessage);
     return;
   }
   DestroyWindow();

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace httplib {
+class Server;
+}
+
+namespace tarvex::testing {
+
+// A small web server on 127.0.0.1 (a free port) that serves the pages a test gives it and
+// records every request target it received.
+class PageServer {
+ public:
+  PageServer();
+  ~PageServer();
+
+  // "127.0.0.1:PORT", the form the launcher's hosts take.
+  QString Host() const;
+  // Serves `html` at `path` (any query).
+  void Serve(const std::string& path, const std::string& html);
+  QStringList Requests() const;
+
+ private:
+  std::unique_ptr<httplib::Server> m_server;
+  std::thread m_thread;
+  int m_port = 0;
+  mutable std::mutex m_mutex;
+  std::map<std::string, std::string> m_pages;
+  QStringList m_requests;
+};
+
+}  // namespace tarvex::testing

@@ -1,0 +1,204 @@
+// The main window against a page served on 127.0.0.1: geometry, browser, dev tools, the
+// close question, timer 1 and the end of the window.
+#include "browser/browser_host.h"
+#include "browser/browser_runtime.h"
+#include "browser/browser_view.h"
+#include "browser/nimbo_game_simle_client.h"
+#include "browser/nimbo_simle_client.h"
+#include "support/fake_services.h"
+#include "support/page_server.h"
+#include "support/shared_runtime.h"
+#include "ui/main/nimbo_client_dlg.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEngineHistory>
+
+#include <gtest/gtest.h>
+
+namespace tarvex {
+namespace {
+
+using testing::FakeServices;
+using testing::PageServer;
+using testing::SharedRuntime;
+
+constexpr int kLoadTimeoutMs = 30000;
+
+const char* kIndexPage = R"(<html><head><title>index</title></head><body style="background:#223">
+<script>
+document.addEventListener('contextmenu', () => { document.title = 'context menu asked'; });
+document.addEventListener('keydown', (e) => { if (e.key === 'F12') document.title = 'F12 reached the page'; });
+</script><h1>portal</h1></body></html>)";
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_server.Serve("/mini/index/", kIndexPage);
+    m_server.Serve("/mini/index", kIndexPage);
+    m_fakes.hosts.portal = m_server.Host();
+    m_window = std::make_unique<CNimboClientDlg>(m_fakes.Get(), SharedRuntime(), QStringList{});
+    ASSERT_TRUE(m_window->OnInitDialog());
+    m_window->show();
+  }
+
+  void TearDown() override {
+    m_window.reset();
+    for (QWidget* widget : QApplication::topLevelWidgets()) delete widget;
+  }
+
+  BrowserView* View() const { return qobject_cast<BrowserView*>(m_window->BrowserWidget()); }
+
+  void WaitForLoad() {
+    QSignalSpy loaded(View(), &QWebEngineView::loadFinished);
+    if (View()->url().isEmpty() || View()->title() != QLatin1String("index")) {
+      ASSERT_TRUE(loaded.wait(kLoadTimeoutMs));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(View()->title(), QStringLiteral("index"), kLoadTimeoutMs);
+  }
+
+  static QList<QWidget*> DevToolsWindows() {
+    QList<QWidget*> found;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (widget->windowTitle() == QLatin1String("DevTools") && widget->isVisible()) found.append(widget);
+    return found;
+  }
+
+  PageServer m_server;
+  FakeServices m_fakes;
+  std::unique_ptr<CNimboClientDlg> m_window;
+};
+
+TEST_F(MainWindowTest, IsABorderlessCentredWindowWithTheBrowserBelowTheStrip) {
+  EXPECT_EQ(m_window->windowTitle(), QStringLiteral("Tarvex Center"));
+  EXPECT_EQ(m_window->size(), QSize(1320, 820));
+  EXPECT_TRUE(m_window->windowFlags() & Qt::FramelessWindowHint);
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_LE((m_window->geometry().center() - area.center()).manhattanLength(), 2);
+
+  ASSERT_NE(View(), nullptr);
+  EXPECT_EQ(View()->parentWidget(), m_window.get());
+  EXPECT_EQ(View()->geometry(), QRect(0, 38, 1320, 782));
+
+  auto* label = m_window->findChild<QLabel*>(QStringLiteral("10015"));
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->text(), QStringLiteral("V10.02.64"));
+  EXPECT_EQ(label->geometry(), QRect(1030, 12, 70, 14));
+  EXPECT_EQ(label->font().family(), QStringLiteral("Courier New"));
+  EXPECT_EQ(label->font().pointSize(), 10);
+  EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(157, 167, 179));
+  EXPECT_EQ(label->palette().color(QPalette::Window), QColor(0, 0, 0));
+}
+
+TEST_F(MainWindowTest, LoadsTheStartPageOverHttpAndRecordsItsBrowser) {
+  WaitForLoad();
+  EXPECT_EQ(View()->url(), QUrl(QStringLiteral("http://") + m_server.Host() + QStringLiteral("/mini/index/")));
+  EXPECT_TRUE(m_server.Requests().contains(QStringLiteral("/mini/index/")));
+  ASSERT_NE(m_window->Client(), nullptr);
+  EXPECT_TRUE(m_window->Client()->HasBrowser());
+  EXPECT_EQ(m_window->Client()->m_browserWindow, View());
+}
+
+TEST_F(MainWindowTest, RuntimeKeepsTheSettingsOfItsFirstInitialisation) {
+  const QList<ChromiumSwitch> first = SharedRuntime().AppliedSwitches();
+  NimboCefRender other;
+  other.m_disableGpu = 1;
+  EXPECT_FALSE(SharedRuntime().Initialize(RuntimeSettings{}, other));
+  EXPECT_EQ(SharedRuntime().AppliedSwitches(), first);
+  EXPECT_TRUE(SharedRuntime().IsInitialized());
+}
+
+TEST_F(MainWindowTest, RightClickShowsNoContextMenu) {
+  WaitForLoad();
+  QWidget* target = View()->focusProxy();
+  ASSERT_NE(target, nullptr);
+  QTest::mouseClick(target, Qt::RightButton, {}, QPoint(200, 200));
+  QTRY_COMPARE_WITH_TIMEOUT(View()->title(), QStringLiteral("context menu asked"), kLoadTimeoutMs);
+  QApplication::processEvents();
+  for (QWidget* widget : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<QMenu*>(widget), nullptr);
+}
+
+TEST_F(MainWindowTest, F12OpensOneDevToolsWindowAndStillReachesThePage) {
+  WaitForLoad();
+  QWidget* target = View()->focusProxy();
+  ASSERT_NE(target, nullptr);
+  target->setFocus();
+  QTest::keyClick(target, Qt::Key_F12);
+  QTRY_COMPARE_WITH_TIMEOUT(DevToolsWindows().size(), 1, 5000);
+  QTRY_COMPARE_WITH_TIMEOUT(View()->title(), QStringLiteral("F12 reached the page"), kLoadTimeoutMs);
+  QWidget* tools = DevToolsWindows().constFirst();
+  EXPECT_TRUE(tools->isWindow());
+
+  QTest::keyClick(target, Qt::Key_F12, Qt::ControlModifier | Qt::ShiftModifier);
+  QApplication::processEvents();
+  EXPECT_EQ(DevToolsWindows().size(), 1);
+  EXPECT_EQ(DevToolsWindows().constFirst(), tools);
+}
+
+TEST_F(MainWindowTest, F12InAGameBrowserOpensNothing) {
+  QWidget host;
+  host.resize(400, 300);
+  auto client = std::make_shared<NimboGameSimleClient>(ClientContext{
+      m_fakes.prompt, m_fakes.defaultBrowser, *m_window, m_server.Host()});
+  auto* view = qobject_cast<BrowserView*>(
+      CreateBrowser(SharedRuntime(), &host, QRect(0, 30, 400, 270), client, m_server.Host() + "/mini/index"));
+  host.show();
+  QTRY_COMPARE_WITH_TIMEOUT(view->title(), QStringLiteral("index"), kLoadTimeoutMs);
+  view->focusProxy()->setFocus();
+  QTest::keyClick(view->focusProxy(), Qt::Key_F12);
+  QTRY_COMPARE_WITH_TIMEOUT(view->title(), QStringLiteral("F12 reached the page"), kLoadTimeoutMs);
+  EXPECT_TRUE(DevToolsWindows().isEmpty());
+}
+
+TEST_F(MainWindowTest, CloseQuestionNoKeepsEverythingYesEndsTheProgram) {
+  QSignalSpy destroyed(m_window.get(), &CNimboClientDlg::destroyRequested);
+  m_window->StartTimer1(3000);
+  m_fakes.prompt.Script(Prompt::Answer::No);
+  m_window->close();
+  ASSERT_EQ(m_fakes.prompt.Questions().size(), 1);
+  const auto& question = m_fakes.prompt.Questions().constFirst();
+  EXPECT_EQ(question.text, QStringLiteral("이 작업은 게임을 닫습니다. 계속하시겠습니까??"));
+  EXPECT_EQ(question.caption, QStringLiteral("따뜻한 힌트"));
+  EXPECT_EQ(question.buttons, Prompt::Buttons::YesNo);
+  EXPECT_FALSE(question.owned);
+  EXPECT_TRUE(m_window->isVisible());
+  EXPECT_TRUE(m_window->Timer1().isActive());
+  EXPECT_EQ(destroyed.count(), 0);
+
+  m_fakes.prompt.Script(Prompt::Answer::Yes);
+  m_window->close();
+  EXPECT_EQ(destroyed.count(), 1);
+  EXPECT_FALSE(m_window->isVisible());
+  EXPECT_FALSE(m_window->Timer1().isActive());
+}
+
+TEST_F(MainWindowTest, Timer1StopsBeforeItsWorkAndReturnsToThePortalIndex) {
+  WaitForLoad();
+  m_window->StartTimer1(3000);
+  m_window->StartTimer1(50);  // a running timer restarts with the new period
+  EXPECT_EQ(m_window->Timer1().interval(), 50);
+  QTRY_VERIFY_WITH_TIMEOUT(m_server.Requests().contains(QStringLiteral("/mini/index")), kLoadTimeoutMs);
+  EXPECT_FALSE(m_window->Timer1().isActive());
+}
+
+TEST_F(MainWindowTest, InstanceMessageUnderAMessageBoxEndsOnlyAfterTheBoxReturns) {
+  QSignalSpy destroyed(m_window.get(), &CNimboClientDlg::destroyRequested);
+  QDialog box;
+  bool insideTheBox = false;
+  bool endedInsideTheBox = false;
+  QObject::connect(m_window.get(), &CNimboClientDlg::destroyRequested, &box, [&] { endedInsideTheBox = insideTheBox; });
+  QTimer::singleShot(0, &box, [&] { m_window->OnInstanceMessage(); });
+  insideTheBox = true;
+  box.exec();  // dismissed by the instance message
+  insideTheBox = false;
+  QTRY_COMPARE_WITH_TIMEOUT(destroyed.count(), 1, 5000);
+  EXPECT_FALSE(endedInsideTheBox);
+}
+
+}  // namespace
+}  // namespace tarvex

@@ -1,0 +1,175 @@
+#include "install/game_launcher.h"
+
+#include "browser/views.h"
+#include "install/desktop_shortcut.h"
+#include "install/isolated_home.h"
+#include "install/launch_decision.h"
+#include "install/recording_starter.h"
+#include "platform/paths.h"
+#include "platform/prompt.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLoggingCategory>
+
+#include <gtest/gtest.h>
+
+namespace tarvex {
+namespace {
+
+class RecordingViews final : public Views {
+ public:
+  void OpenGameView(const QString&, int) override { ADD_FAILURE() << "OpenGameView"; }
+  void OpenPayView(const QString&, int, int, const QString&) override { ADD_FAILURE() << "OpenPayView"; }
+  void OpenLoadView(const QString& key, const QString& params) override { loads.push_back({key, params}); }
+  void LaunchGame(const QString&) override { ADD_FAILURE() << "LaunchGame"; }
+  std::vector<std::pair<QString, QString>> loads;
+};
+
+class RecordingPrompt final : public Prompt {
+ public:
+  Answer Ask(QWidget* owner, const QString& text, const QString& caption, Buttons buttons, Icon icon) override {
+    EXPECT_EQ(owner, nullptr);
+    asked.push_back(QStringList{text, caption, buttons == Buttons::Ok ? "ok" : "yesno",
+                                icon == Icon::Exclamation ? "exclamation" : "information"});
+    return Answer::Ok;
+  }
+  QString AskSaveFileName(QWidget*, const QString&) override { return {}; }
+  std::vector<QStringList> asked;
+};
+
+// Collects the launcher's traces while alive.
+class TraceCapture {
+ public:
+  TraceCapture() {
+    s_lines.clear();
+    QLoggingCategory::setFilterRules(QStringLiteral("tarvex.trace.debug=true"));
+    m_previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& text) {
+      if (QLatin1String(context.category) == QLatin1String("tarvex.trace")) s_lines << text;
+    });
+  }
+  ~TraceCapture() {
+    qInstallMessageHandler(m_previous);
+    QLoggingCategory::setFilterRules(QString());
+  }
+  static inline QStringList s_lines;
+
+ private:
+  QtMessageHandler m_previous;
+};
+
+class GameLauncherTest : public ::testing::Test {
+ protected:
+  void Install(const QString& key) {
+    ASSERT_TRUE(QDir().mkpath(paths::GameFolder(key)));
+    QFile exe(paths::GameExecutable(key));
+    ASSERT_TRUE(exe.open(QIODevice::WriteOnly));
+  }
+  QString ReadDesktop(const QString& name) {
+    QFile file(m_home.Desktop() + name + QStringLiteral(".desktop"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+  }
+  QStringList DesktopFiles() { return QDir(m_home.Desktop()).entryList(QDir::Files | QDir::Hidden); }
+
+  testing::IsolatedHome m_home;
+  RecordingViews m_views;
+  RecordingPrompt m_prompt;
+  testing::RecordingStarter m_starter;
+  GameLauncher m_launcher{m_views, m_prompt, m_starter};
+};
+
+TEST_F(GameLauncherTest, StartsGameThenWritesExecutableShortcut) {
+  Install(QStringLiteral("mir"));
+  TraceCapture traces;
+  m_launcher.Launch(QStringLiteral("http://p/game_play/my%20arg/mir/Mir%20%E4%B8%AD/token123"));
+
+  const QString exe = paths::GameExecutable(QStringLiteral("mir"));
+  const QString icon = paths::GameIcon(QStringLiteral("mir"));
+  EXPECT_EQ(m_starter.Calls(), (std::vector<testing::RecordingStarter::Call>{{exe, {"token123"}}}));
+  EXPECT_EQ(traces.s_lines, (QStringList{"---------qidongmulu---------" + exe + "\n", "---------output---------token123\n",
+                                         QStringLiteral("---------创建快捷键---------") + icon + "\n"}));
+
+  const QString name = QStringLiteral("Mir ") + QChar(0x4E2D);
+  const QString client = paths::InstalledClient();
+  EXPECT_EQ(ReadDesktop(name), QStringLiteral("[Desktop Entry]\nType=Application\nName=") + name + "\nExec=\"" + client +
+                                   "\" \"my%%20arg\"\nComment=" + client + "\nIcon=" + icon + "\n");
+  EXPECT_EQ(QFile::permissions(m_home.Desktop() + name + ".desktop") & 0x0777, QFile::Permissions(0x0755));
+  EXPECT_TRUE(m_views.loads.empty());
+  EXPECT_TRUE(m_prompt.asked.empty());
+}
+
+TEST_F(GameLauncherTest, EveryStartRewritesTheShortcut) {
+  Install(QStringLiteral("k"));
+  m_launcher.Launch(QStringLiteral("http://p/game_play/first/k/Game/12345678"));
+  m_launcher.Launch(QStringLiteral("http://p/game_play/second/k/Game/12345678"));
+  EXPECT_TRUE(ReadDesktop("Game").contains("\"second\""));
+  EXPECT_FALSE(ReadDesktop("Game").contains("first"));
+  EXPECT_FALSE(ReadDesktop("Game").contains("MimeType"));
+  EXPECT_EQ(DesktopFiles(), QStringList{"Game.desktop"});
+  EXPECT_EQ(m_starter.Calls().size(), 2u);
+}
+
+TEST_F(GameLauncherTest, ShortTokenAsksForANewOne) {
+  Install(QStringLiteral("k"));
+  m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game/1234567"));
+  EXPECT_EQ(m_prompt.asked, (std::vector<QStringList>{{"token expire", "NimboClient", "ok", "exclamation"}}));
+  EXPECT_TRUE(m_starter.Calls().empty());
+  EXPECT_TRUE(DesktopFiles().isEmpty());
+}
+
+TEST_F(GameLauncherTest, MissingGameOpensTheDownloadWindow) {
+  m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game"));
+  m_launcher.Launch(QStringLiteral("http://p/game_play/a"));
+  EXPECT_EQ(m_views.loads, (std::vector<std::pair<QString, QString>>{{"k", ""}, {"", ""}}));
+  EXPECT_TRUE(m_starter.Calls().empty());
+}
+
+TEST_F(GameLauncherTest, RefusedKeyDoesNothing) {
+  m_launcher.Launch(QStringLiteral("http://p/game_play/a/../Game/12345678"));
+  m_launcher.Launch(QStringLiteral("http://p/game_play/a/..\\..\\x/Game/12345678"));
+  EXPECT_TRUE(m_views.loads.empty());
+  EXPECT_TRUE(m_starter.Calls().empty());
+  EXPECT_TRUE(m_prompt.asked.empty());
+}
+
+TEST_F(GameLauncherTest, BadNameOrMissingDesktopStillStartsTheGame) {
+  Install(QStringLiteral("k"));
+  m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/..%2F..%2Fevil/12345678"));
+  EXPECT_TRUE(DesktopFiles().isEmpty());
+  ASSERT_TRUE(QDir(m_home.Desktop()).removeRecursively());
+  m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game/12345678"));
+  EXPECT_FALSE(QFile::exists(m_home.Desktop() + "Game.desktop"));
+  EXPECT_EQ(m_starter.Calls().size(), 2u);
+}
+
+TEST(DesktopShortcut, ExecArgumentsAreQuotedAsOneArgument) {
+  const struct {
+    QString argument;
+    QString quoted;
+  } cases[] = {
+      {"plain", "\"plain\""},
+      {"two words", "\"two words\""},
+      {"say \"hi\"", "\"say \\\"hi\\\"\""},
+      {"$HOME `id`", "\"\\$HOME \\`id\\`\""},
+      {"a\\b", "\"a\\\\b\""},
+      {"100% %u", "\"100%% %%u\""},
+      {"'single' ; & | < > ~ * ? # ( )", "\"'single' ; & | < > ~ * ? # ( )\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.argument.toStdString());
+    EXPECT_EQ(QuoteExecArgument(c.argument), c.quoted);
+  }
+}
+
+TEST(DesktopShortcut, ValuesAreEscapedOnceMoreAsStrings) {
+  const launch::Shortcut shortcut{" lead\\name", "a\\b", "/icons/x.ico"};
+  EXPECT_EQ(DesktopEntryText(shortcut, "/opt/Nimbo Client/NimboClient"),
+            "[Desktop Entry]\nType=Application\nName=\\slead\\\\name\n"
+            "Exec=\"/opt/Nimbo Client/NimboClient\" \"a\\\\\\\\b\"\n"
+            "Comment=/opt/Nimbo Client/NimboClient\nIcon=/icons/x.ico\n");
+  const launch::Shortcut noArguments{"n", "", "i"};
+  EXPECT_TRUE(DesktopEntryText(noArguments, "/c").contains("\nExec=\"/c\"\n"));
+}
+
+}  // namespace
+}  // namespace tarvex

@@ -49,6 +49,9 @@ kbd { background:#3a3a48; border-radius:3px; padding:1px 6px; color:#fff; }
                 level: document.getElementById('level') };
   const name = document.getElementById('game-title').textContent;
   const state = { running: false, over: false, score: 0, lives: 3, level: 1, x: 0.5, keys: {}, items: [], spawn: 0 };
+  // Orbs already in the air, so the title screen is alive before the first game.
+  state.items = Array.from({ length: 9 }, (_, i) => ({ x: 0.08 + i * 0.105, y: 0.1 + ((i * 37) % 60) / 100,
+                                                     fire: i % 3 === 1, v: 0.25 }));
   const stars = Array.from({ length: 90 }, () => ({ x: Math.random(), y: Math.random(), r: Math.random() * 1.6 + 0.3 }));
 
   function resize() {
@@ -61,7 +64,10 @@ kbd { background:#3a3a48; border-radius:3px; padding:1px 6px; color:#fff; }
     if (state.over || (!state.running && state.score === 0)) reset(); else state.running = !state.running;
   }
   function update(dt) {
-    if (!state.running) return;
+    if (!state.running) {
+      for (const item of state.items) item.y = (item.y + item.v * dt * 0.3) % 1.0;
+      return;
+    }
     if (state.keys.ArrowLeft) state.x -= dt * 0.8;
     if (state.keys.ArrowRight) state.x += dt * 0.8;
     state.x = Math.min(0.97, Math.max(0.03, state.x));
@@ -112,7 +118,7 @@ kbd { background:#3a3a48; border-radius:3px; padding:1px 6px; color:#fff; }
       glow.addColorStop(1, '#00000000');
       ctx.fillStyle = glow; ctx.beginPath(); ctx.arc(x, y, r * 2, 0, 7); ctx.fill();
     }
-    drawDragon(state.x * w, h * 0.88, Math.max(18, h * 0.035));
+    drawDragon(state.x * w, h * 0.88, Math.max(22, h * 0.045));
     if (!state.running) {
       ctx.fillStyle = '#000000a0'; ctx.fillRect(0, 0, w, h);
       ctx.textAlign = 'center'; ctx.fillStyle = '#ffd98a';

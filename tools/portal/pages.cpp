@@ -64,11 +64,16 @@ constexpr const char* kIndexStyle = R"CSS(
     linear-gradient(120deg,#3b1d2a 0%,#5a2a2a 45%,#26263a 100%); border:1px solid #4a2a30; }
 .hero h1 { font-size:40px; color:#ffd98a; text-shadow:0 2px 12px #000a; }
 .hero p { max-width:520px; color:#f3dcc8; }
-.hero .dragon { position:absolute; right:60px; top:30px; font-size:150px; filter:drop-shadow(0 0 24px #f07a2a); }
+.hero .emblem { position:absolute; right:70px; top:35px; width:180px; height:180px; border-radius:50%;
+  display:flex; align-items:center; justify-content:center; font-size:104px; font-weight:700; color:#ffe3a3;
+  background:radial-gradient(circle at 40% 35%, #ffb347 0%, #d9452f 45%, #5a1d1d 100%);
+  box-shadow:0 0 60px #f07a2a88, inset 0 0 30px #0006; text-shadow:0 3px 10px #000a; }
 .cards { display:grid; grid-template-columns:repeat(4,1fr); gap:14px; margin-top:18px; }
 .card { background:var(--panel); border:1px solid #2a2a34; border-radius:10px; overflow:hidden; display:block; color:var(--text); }
 .card:hover { border-color:var(--teal); text-decoration:none; }
-.card .art { height:92px; display:flex; align-items:center; justify-content:center; font-size:44px; }
+.card .art { height:92px; display:flex; align-items:center; justify-content:center; }
+.card .art span { width:58px; height:58px; border-radius:50%; display:flex; align-items:center; justify-content:center;
+  font-size:30px; font-weight:700; color:#fff3d6; background:#ffffff1c; border:2px solid #ffffff55; }
 .card .info { padding:10px 12px; }
 .card .info b { display:block; }
 .side .panel + .panel { margin-top:14px; }
@@ -76,6 +81,11 @@ constexpr const char* kIndexStyle = R"CSS(
 .side li { padding:7px 0; border-bottom:1px solid #3a3a46; }
 .side li:last-child { border:0; }
 .actions { display:flex; flex-direction:column; gap:9px; }
+.events { display:grid; grid-template-columns:repeat(3,1fr); gap:14px; margin-top:18px; }
+.event { border-radius:10px; padding:16px 18px; min-height:118px; border:1px solid #2a2a34; }
+.event b { display:block; font-size:16px; margin:4px 0 6px; color:#fff; }
+.event p { margin:0; color:#d8d8e4; font-size:13px; }
+.account div { display:flex; justify-content:space-between; padding:5px 0; }
 iframe.ticker { width:100%; height:118px; border:0; border-radius:8px; background:var(--panel2); }
 .user { color:var(--gold); }
 )CSS";
@@ -92,7 +102,7 @@ std::string Pages::Index(const std::string& user) {
   const std::string body = TopBar(account) + R"(
 <main class="wrap grid">
 <section>
-  <div class="hero"><div class="dragon">🐉</div>
+  <div class="hero"><div class="emblem">龙</div>
     <span class="tag">网页游戏 · 7服 火热开启</span>
     <h1>龙之怒</h1>
     <p>驾驭巨龙，收集星辰之力。新服“烈焰峡谷”今日开放，首充礼包限时领取。</p>
@@ -100,14 +110,22 @@ std::string Pages::Index(const std::string& user) {
     <a id="featured-servers" class="btn ghost" href="/mini/servers/1001">选择服务器</a>
   </div>
   <div class="cards">
-    <a class="card" id="game-1001" href=")" + dragon + R"("><div class="art" style="background:linear-gradient(135deg,#6a2b22,#2c1d2e);">🔥</div>
+    <a class="card" id="game-1001" href=")" + dragon + R"("><div class="art" style="background:linear-gradient(135deg,#6a2b22,#2c1d2e);"><span>龙</span></div>
       <div class="info"><b>龙之怒</b><span class="muted">网页游戏 · 7服</span></div></a>
-    <a class="card" id="game-1002" href=")" + harbor + R"("><div class="art" style="background:linear-gradient(135deg,#1f3d5a,#1c2333);">🚀</div>
+    <a class="card" id="game-1002" href=")" + harbor + R"("><div class="art" style="background:linear-gradient(135deg,#1f3d5a,#1c2333);"><span>星</span></div>
       <div class="info"><b>星港传说</b><span class="muted">网页游戏 · 3服</span></div></a>
-    <a class="card" id="client-hero" href=")" + kHeroLaunch + R"("><div class="art" style="background:linear-gradient(135deg,#2d4a2a,#1d2a22);">⚔️</div>
+    <a class="card" id="client-hero" href=")" + kHeroLaunch + R"("><div class="art" style="background:linear-gradient(135deg,#2d4a2a,#1d2a22);"><span>히</span></div>
       <div class="info"><b>히어로</b><span class="muted">客户端游戏</span></div></a>
-    <a class="card" id="client-jade" href=")" + kJadeLaunch + R"("><div class="art" style="background:linear-gradient(135deg,#4a3d1d,#2a251a);">🏯</div>
+    <a class="card" id="client-jade" href=")" + kJadeLaunch + R"("><div class="art" style="background:linear-gradient(135deg,#4a3d1d,#2a251a);"><span>玉</span></div>
       <div class="info"><b>玉皇传</b><span class="muted">客户端游戏</span></div></a>
+  </div>
+  <div class="events">
+    <div class="event" style="background:linear-gradient(135deg,#5a3a12,#2e2a30);"><span class="tag">进行中</span>
+      <b>首充双倍</b><p>活动期间首次充值任意档位，钻石双倍到账。</p></div>
+    <div class="event" style="background:linear-gradient(135deg,#1d3f4a,#262a36);"><span class="tag">每日</span>
+      <b>七日登录礼</b><p>连续登录七天，领取传说坐骑“赤焰飞龙”。</p></div>
+    <div class="event" style="background:linear-gradient(135deg,#3d2350,#262636);"><span class="tag">周末</span>
+      <b>公会争霸赛</b><p>周六 20:00 开战，冠军公会全员获得限定称号。</p></div>
   </div>
 </section>
 <aside class="side">
@@ -116,6 +134,10 @@ std::string Pages::Index(const std::string& user) {
     <a id="recharge-link" class="btn gold" href="/mini/pay_app/?order=1001-7-300">充值中心</a>
     <a id="support-link" class="btn ghost" href="/service/online?kobutarget=_blank">在线客服（浏览器）</a>
   </div></div>
+  <div class="panel account"><h2>我的账号</h2>
+    <div><span class="muted">最近游玩</span><span>龙之怒 · 7服</span></div>
+    <div><span class="muted">钻石</span><span style="color:var(--gold);">1,280</span></div>
+    <div><span class="muted">VIP</span><span>3 级</span></div></div>
   <div class="panel"><h2>公告</h2>
     <iframe id="news-frame" class="ticker" src="/mini/frame/news"></iframe></div>
 </aside>
@@ -173,20 +195,27 @@ std::string Pages::Pay(const std::string& title, const std::string& order) {
 .amounts input { display:none; }
 .amounts input:checked + span { color:var(--gold); }
 .amounts label:has(input:checked) { border-color:var(--gold); }
+.gem { display:inline-block; width:12px; height:12px; margin-right:8px; transform:rotate(45deg);
+  background:linear-gradient(135deg,#bff4ff,#3ec7c2 60%,#1d6f7a); border-radius:2px; }
+.promo { grid-column:1 / -1; border-radius:10px; padding:18px 22px; display:flex; align-items:center; gap:18px;
+  background:linear-gradient(120deg,#5a3a12,#3b1d2a 60%,#262636); border:1px solid #4a3520; }
+.promo b { font-size:22px; color:#ffd98a; } .promo span { color:#f3dcc8; }
+.note { max-width:760px; margin:0 auto; color:var(--muted); font-size:12px; text-align:center; }
 .methods { display:flex; gap:8px; flex-wrap:wrap; margin:8px 0 14px; }
 .summary div { display:flex; justify-content:space-between; padding:6px 0; border-bottom:1px solid #3a3a46; }
 .summary .total { font-size:20px; color:var(--gold); border:0; }
 )CSS";
   const std::string body = R"(<header class="topbar"><div class="brand">Tarvex<small>安全支付</small></div></header>
 <main class="pay">
+<div class="promo"><b>首充双倍</b><span>活动期间首次充值任意档位，钻石双倍到账</span></div>
 <form class="panel" id="pay-form" action="/pay/index/" method="get">
   <h2>)" + HtmlEscape(title) + R"(</h2><p class="muted">订单 <code id="pay-order">)" + HtmlEscape(order) + R"(</code></p>
   <input type="hidden" name="ok" value="1"><input type="hidden" name="order" value=")" + HtmlEscape(order) + R"(">
   <div class="amounts">
-    <label><input type="radio" name="amount" value="60"><span>💎 60 钻石<br><b>¥6</b></span></label>
-    <label><input type="radio" name="amount" value="300" checked><span>💎 300 钻石<br><b>¥30</b></span></label>
-    <label><input type="radio" name="amount" value="980"><span>💎 980 钻石<br><b>¥98</b></span></label>
-    <label><input type="radio" name="amount" value="1980"><span>💎 1980 钻石<br><b>¥198</b></span></label>
+    <label><input type="radio" name="amount" value="60"><span><i class="gem"></i>60 钻石<br><b>¥6</b></span></label>
+    <label><input type="radio" name="amount" value="300" checked><span><i class="gem"></i>300 钻石<br><b>¥30</b></span></label>
+    <label><input type="radio" name="amount" value="980"><span><i class="gem"></i>980 钻石<br><b>¥98</b></span></label>
+    <label><input type="radio" name="amount" value="1980"><span><i class="gem"></i>1980 钻石<br><b>¥198</b></span></label>
   </div>
   <div class="methods"><span class="tag">支付宝</span><span class="tag">微信支付</span><span class="tag">银行卡</span></div>
   <button id="pay-submit" class="btn gold" type="submit">确认支付</button>
@@ -197,6 +226,7 @@ std::string Pages::Pay(const std::string& title, const std::string& order) {
   <div class="total"><span>合计</span><span id="pay-total">¥30</span></div>
   <p class="muted">遇到问题？<a id="pay-help" href="/service/online?topic=pay&amp;kobutarget=_blank">联系客服</a></p>
 </aside></main>
+<p class="note">安全支付由 Tarvex 提供 · 订单 30 分钟内有效 · 到账通常不超过 1 分钟</p>
 <script>
 for (const input of document.querySelectorAll('input[name=amount]'))
   input.addEventListener('change', () => document.getElementById('pay-total').textContent = '¥' + input.value / 10);
@@ -248,10 +278,11 @@ std::string Pages::News() {
 
 std::string Pages::NewsFrame() {
   const std::string style = "body{background:var(--panel2);padding:10px 12px;font-size:13px}"
-                            "p{margin:0 0 8px}";
-  const std::string body = R"(<p>🔥 <a id="frame-news-link" href="/mini/news?id=3&amp;kobutarget=_blank">7服“烈焰峡谷”开服公告</a></p>
-<p>🎁 <a id="frame-gift-link" href="/mini/news?id=4&amp;kobutarget=_blank">首充双倍活动说明</a></p>
-<p>🛠 <span class="muted">周四 06:00–08:00 例行维护</span></p>)";
+                            "p{margin:0 0 8px}i{display:inline-block;width:7px;height:7px;border-radius:50%;"
+                            "margin-right:8px;vertical-align:middle}";
+  const std::string body = R"(<p><i style="background:var(--red);"></i><a id="frame-news-link" href="/mini/news?id=3&amp;kobutarget=_blank">7服“烈焰峡谷”开服公告</a></p>
+<p><i style="background:var(--gold);"></i><a id="frame-gift-link" href="/mini/news?id=4&amp;kobutarget=_blank">首充双倍活动说明</a></p>
+<p><i style="background:var(--muted);"></i><span class="muted">周四 06:00–08:00 例行维护</span></p>)";
   return Layout("公告", body, style);
 }
 

@@ -1,0 +1,33 @@
+#include "ui/views/game_view_rules.h"
+
+namespace tarvex {
+namespace {
+constexpr int kQueryIndexLimit = 100;
+constexpr char kClientVersion[] = "V5.50.32";
+}  // namespace
+
+QString GameBrowserAddress(const QString& gameAddress) {
+  const qsizetype query = gameAddress.indexOf(QLatin1Char('?'));
+  const bool shortQuery = query >= 0 && query < kQueryIndexLimit;
+  return gameAddress + (shortQuery ? QStringLiteral("&v=2") : QStringLiteral("?v=2"));
+}
+
+QString GameTitleText(const QString& gameName, const QString& serverId) {
+  return QStringLiteral("Tarvex-[") + gameName + QStringLiteral("] ") + serverId + QStringLiteral("服") +
+         QStringLiteral("  ") + QLatin1String(kClientVersion);
+}
+
+QString ServicePageAddress(const QString& portalHost) {
+  return QStringLiteral("https://") + portalHost + QStringLiteral("/service/online");
+}
+
+QString FanPageAddress(const QString& socialHost, const QString& fanPage) {
+  return QStringLiteral("https://") + socialHost + QStringLiteral("/") + fanPage + QStringLiteral("/");
+}
+
+QString RechargePageAddress(const QString& portalHost, const QString& gameId, const QString& serverId) {
+  return QStringLiteral("http://") + portalHost + QStringLiteral("/payment/esafe_webatm?game_id=") + gameId +
+         QStringLiteral("&server_id=") + serverId;
+}
+
+}  // namespace tarvex

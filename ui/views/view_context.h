@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/services.h"
+
+#include <QRect>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace tarvex {
+
+class BrowserClient;
+class BrowserRuntime;
+class CookieCleaner;
+class MainWindowLink;
+class Views;
+
+// Creates a window's browser as a child of `parent` at `rect`, served by `client`,
+// loading `address`; returns the browser's widget.
+using BrowserFactory = std::function<QWidget*(QWidget* parent, const QRect& rect,
+                                              const std::shared_ptr<BrowserClient>& client,
+                                              const QString& address)>;
+
+// Everything a game or pay window works with besides its own parameters. The referenced
+// objects must outlive the window.
+struct ViewContext {
+  Services services;
+  Views& views;                 // for the routing rules of the window's browser client
+  MainWindowLink& mainWindow;
+  CookieCleaner& cookies;
+  BrowserFactory createBrowser;
+};
+
+// The factory of the real browsers of `runtime`, which must be initialised and outlive them.
+BrowserFactory RuntimeBrowserFactory(BrowserRuntime& runtime);
+
+}  // namespace tarvex

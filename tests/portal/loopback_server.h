@@ -1,16 +1,5 @@
 #pragma once
 
-// The packaged cpp-httplib is built with these features, and they change the layout of
-// its classes; the header must see the same ones as the library.
-#ifndef CPPHTTPLIB_OPENSSL_SUPPORT
-#define CPPHTTPLIB_OPENSSL_SUPPORT
-#endif
-#ifndef CPPHTTPLIB_ZLIB_SUPPORT
-#define CPPHTTPLIB_ZLIB_SUPPORT
-#endif
-#ifndef CPPHTTPLIB_BROTLI_SUPPORT
-#define CPPHTTPLIB_BROTLI_SUPPORT
-#endif
 #include <httplib.h>
 
 #include <QString>

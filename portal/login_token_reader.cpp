@@ -1,0 +1,64 @@
+#include "portal/login_token_reader.h"
+
+#include "platform/paths.h"
+#include "platform/prompt.h"
+#include "portal/locale_text.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace tarvex {
+namespace {
+
+constexpr qsizetype kTokenBytes = 8;
+
+// Opens without truncating (creating the file when missing) and reads until 8 bytes or
+// the end of the file: a short read of a file that holds more is not the end.
+QByteArray ReadTokenBytes(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return {};
+  QByteArray bytes(kTokenBytes, '\0');
+  qsizetype filled = 0;
+  while (filled < kTokenBytes) {
+    const ssize_t got = ::read(fd, bytes.data() + filled, static_cast<size_t>(kTokenBytes - filled));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    filled += got;
+  }
+  ::close(fd);
+  bytes.truncate(filled);
+  return bytes;
+}
+
+}  // namespace
+
+bool IsUsableToken(const QString& token) { return token.size() == kTokenBytes; }
+
+LoginTokenReader::LoginTokenReader(Prompt& prompt, QString caption)
+    : m_prompt(prompt), m_caption(std::move(caption)) {}
+
+QString LoginTokenReader::GetloginToken() {
+  EnsureFolder(paths::DataRoot());
+  EnsureFolder(paths::BoxFolder());
+  const QString tokenFile = paths::TokenFile();
+  const QString token = DecodeLocaleText(ReadTokenBytes(tokenFile));
+  QFile::remove(tokenFile);
+  return token;
+}
+
+void LoginTokenReader::EnsureFolder(const QString& folder) {
+  QDir dir(folder);
+  // Parents are made too: on a fresh account even ~/.local/share may be missing.
+  if (dir.exists() || dir.mkpath(QStringLiteral("."))) return;
+  QString text = QStringLiteral("Failed to create directory【%s】！");
+  text.replace(QStringLiteral("%s"), folder);
+  m_prompt.Ask(nullptr, text, m_caption, Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
+}
+
+}  // namespace tarvex

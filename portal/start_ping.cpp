@@ -1,0 +1,29 @@
+#include "portal/start_ping.h"
+
+#include "platform/trace.h"
+#include "portal/address_field.h"
+#include "portal/login_token_reader.h"
+#include "portal/portal_transport.h"
+#include "portal/target_encoding.h"
+
+namespace tarvex {
+
+QString StartPingTarget(const QString& gameUrl) {
+  return QStringLiteral("/tj/minclient?game_id=") + EncodeTargetValue(AddressField(gameUrl, 6)) +
+         QStringLiteral("&type=3&key=");
+}
+
+void HttpGet(const PortalTransportOptions& options, const QString& target, const QString& loginToken) {
+  Trace(QStringLiteral("----------------开始HttpGet-------------------\n"));
+  Trace(target);
+  const QString completed = target + EncodeTargetValue(loginToken);
+  if (!IsUsableToken(loginToken)) return;
+  Trace(QStringLiteral("----------------flag HttpGet-------------------\n"));
+  const auto answer = PortalGet(options, completed, PortalBody::Skip);
+  if (answer && answer->status == 200)
+    TraceFormat(QStringLiteral("------------------成功记录URL:---------------------%s\n"), completed);
+  else
+    TraceFormat(QStringLiteral("------------------错误记录URL:---------------------%s\n"), completed);
+}
+
+}  // namespace tarvex

@@ -10,6 +10,7 @@ namespace tarvex {
 
 QWidget* CreateBrowser(BrowserRuntime& runtime, QWidget* parent, const QRect& rect,
                        const std::shared_ptr<BrowserClient>& client, const QString& address) {
+  Q_ASSERT_X(runtime.IsInitialized(), "CreateBrowser", "the runtime is initialised before any browser");
   auto* view = new BrowserView(runtime.Profile(), client, parent, /*popup=*/false);
   view->setGeometry(rect);
   view->LoadAddress(address);

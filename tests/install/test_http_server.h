@@ -33,6 +33,11 @@ class TestHttpServer {
     ASSERT_GT(m_port, 0);
     // The socket listens from here on; connections wait until the loop accepts them.
     m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    // stop() only reaches a loop that is already running.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!m_server.is_running() && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(m_server.is_running());
   }
 
   QString Host() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }

@@ -2,6 +2,7 @@
 // serves the engine's sub-processes.
 #include "browser/simple_app.h"
 #include "browser/browser_runtime.h"
+#include "platform/paths.h"
 #include "support/shared_runtime.h"
 #include "support/test_environment.h"
 
@@ -39,6 +40,11 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   auto runtime = std::make_unique<tarvex::BrowserRuntime>();
   tarvex::testing::g_runtime = runtime.get();
+  // As the main window does, before any browser exists; a later initialisation changes nothing.
+  tarvex::RuntimeSettings settings;
+  settings.noSandbox = true;
+  settings.cachePath = tarvex::paths::GetBrowserCachePath();
+  runtime->Initialize(settings, tarvex::NimboCefRender());
   const int result = RUN_ALL_TESTS();
   runtime.reset();
   curl_global_cleanup();

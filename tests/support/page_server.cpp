@@ -8,6 +8,11 @@ PageServer::PageServer() : m_server(std::make_unique<httplib::Server>()) {
   m_server->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
     std::lock_guard lock(m_mutex);
     m_requests.append(QString::fromStdString(request.target));
+    if (const auto download = m_downloads.find(request.path); download != m_downloads.end()) {
+      response.set_header("Content-Disposition", "attachment; filename=\"" + download->second.second + "\"");
+      response.set_content(std::string(download->second.first, 'x'), "application/octet-stream");
+      return httplib::Server::HandlerResponse::Handled;
+    }
     const auto page = m_pages.find(request.path);
     if (page == m_pages.end()) {
       response.status = 404;
@@ -31,6 +36,11 @@ QString PageServer::Host() const { return QStringLiteral("127.0.0.1:%1").arg(m_p
 void PageServer::Serve(const std::string& path, const std::string& html) {
   std::lock_guard lock(m_mutex);
   m_pages[path] = html;
+}
+
+void PageServer::ServeDownload(const std::string& path, std::size_t size, const std::string& fileName) {
+  std::lock_guard lock(m_mutex);
+  m_downloads[path] = {size, fileName};
 }
 
 QStringList PageServer::Requests() const {

@@ -26,6 +26,8 @@ class PageServer {
   QString Host() const;
   // Serves `html` at `path` (any query).
   void Serve(const std::string& path, const std::string& html);
+  // Serves `size` bytes at `path` as an attachment named `fileName`.
+  void ServeDownload(const std::string& path, std::size_t size, const std::string& fileName);
   QStringList Requests() const;
 
  private:
@@ -34,6 +36,7 @@ class PageServer {
   int m_port = 0;
   mutable std::mutex m_mutex;
   std::map<std::string, std::string> m_pages;
+  std::map<std::string, std::pair<std::size_t, std::string>> m_downloads;
   QStringList m_requests;
 };
 

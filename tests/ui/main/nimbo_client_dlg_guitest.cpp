@@ -59,7 +59,7 @@ class MainWindowTest : public ::testing::Test {
     if (View()->url().isEmpty() || View()->title() != QLatin1String("index")) {
       ASSERT_TRUE(loaded.wait(kLoadTimeoutMs));
     }
-    QTRY_COMPARE_WITH_TIMEOUT(View()->title(), QStringLiteral("index"), kLoadTimeoutMs);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (View()->title()) == (QStringLiteral("index")); }, kLoadTimeoutMs));
   }
 
   static QList<QWidget*> DevToolsWindows() {
@@ -118,7 +118,7 @@ TEST_F(MainWindowTest, RightClickShowsNoContextMenu) {
   QWidget* target = View()->focusProxy();
   ASSERT_NE(target, nullptr);
   QTest::mouseClick(target, Qt::RightButton, {}, QPoint(200, 200));
-  QTRY_COMPARE_WITH_TIMEOUT(View()->title(), QStringLiteral("context menu asked"), kLoadTimeoutMs);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (View()->title()) == (QStringLiteral("context menu asked")); }, kLoadTimeoutMs));
   QApplication::processEvents();
   for (QWidget* widget : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<QMenu*>(widget), nullptr);
 }
@@ -129,8 +129,8 @@ TEST_F(MainWindowTest, F12OpensOneDevToolsWindowAndStillReachesThePage) {
   ASSERT_NE(target, nullptr);
   target->setFocus();
   QTest::keyClick(target, Qt::Key_F12);
-  QTRY_COMPARE_WITH_TIMEOUT(DevToolsWindows().size(), 1, 5000);
-  QTRY_COMPARE_WITH_TIMEOUT(View()->title(), QStringLiteral("F12 reached the page"), kLoadTimeoutMs);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (DevToolsWindows().size()) == (1); }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (View()->title()) == (QStringLiteral("F12 reached the page")); }, kLoadTimeoutMs));
   QWidget* tools = DevToolsWindows().constFirst();
   EXPECT_TRUE(tools->isWindow());
 
@@ -148,10 +148,10 @@ TEST_F(MainWindowTest, F12InAGameBrowserOpensNothing) {
   auto* view = qobject_cast<BrowserView*>(
       CreateBrowser(SharedRuntime(), &host, QRect(0, 30, 400, 270), client, m_server.Host() + "/mini/index"));
   host.show();
-  QTRY_COMPARE_WITH_TIMEOUT(view->title(), QStringLiteral("index"), kLoadTimeoutMs);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (view->title()) == (QStringLiteral("index")); }, kLoadTimeoutMs));
   view->focusProxy()->setFocus();
   QTest::keyClick(view->focusProxy(), Qt::Key_F12);
-  QTRY_COMPARE_WITH_TIMEOUT(view->title(), QStringLiteral("F12 reached the page"), kLoadTimeoutMs);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (view->title()) == (QStringLiteral("F12 reached the page")); }, kLoadTimeoutMs));
   EXPECT_TRUE(DevToolsWindows().isEmpty());
 }
 
@@ -182,7 +182,7 @@ TEST_F(MainWindowTest, Timer1StopsBeforeItsWorkAndReturnsToThePortalIndex) {
   m_window->StartTimer1(3000);
   m_window->StartTimer1(50);  // a running timer restarts with the new period
   EXPECT_EQ(m_window->Timer1().interval(), 50);
-  QTRY_VERIFY_WITH_TIMEOUT(m_server.Requests().contains(QStringLiteral("/mini/index")), kLoadTimeoutMs);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(m_server.Requests().contains(QStringLiteral("/mini/index"))); }, kLoadTimeoutMs));
   EXPECT_FALSE(m_window->Timer1().isActive());
 }
 
@@ -196,7 +196,7 @@ TEST_F(MainWindowTest, InstanceMessageUnderAMessageBoxEndsOnlyAfterTheBoxReturns
   insideTheBox = true;
   box.exec();  // dismissed by the instance message
   insideTheBox = false;
-  QTRY_COMPARE_WITH_TIMEOUT(destroyed.count(), 1, 5000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (destroyed.count()) == (1); }, 5000));
   EXPECT_FALSE(endedInsideTheBox);
 }
 

@@ -1,0 +1,82 @@
+// Downloads started by a page: the user is asked where the file goes (its suggested name
+// in the download folder), and the page steps back in its history at most once.
+#include "browser/browser_host.h"
+#include "browser/browser_view.h"
+#include "browser/nimbo_simle_client.h"
+#include "platform/paths.h"
+#include "support/fake_services.h"
+#include "support/page_server.h"
+#include "support/shared_runtime.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEngineHistory>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace tarvex {
+namespace {
+
+using namespace tarvex::testing;
+
+constexpr int kTimeoutMs = 30000;
+
+std::string Page(const std::string& title, const std::string& body = "") {
+  return "<html><head><title>" + title + "</title></head><body>" + body + "</body></html>";
+}
+
+class DownloadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_server.Serve("/one", Page("one"));
+    m_server.Serve("/two", Page("two"));
+    m_server.Serve("/three", Page("three"));
+    m_server.ServeDownload("/setup.bin", 8 * 1024 * 1024, "setup.bin");
+    m_host.resize(600, 400);
+    m_client = std::make_shared<NimboSimleClient>(
+        ClientContext{m_fakes.prompt, m_fakes.defaultBrowser, m_views, m_server.Host()});
+    m_view = qobject_cast<BrowserView*>(
+        CreateBrowser(SharedRuntime(), &m_host, QRect(0, 0, 600, 400), m_client, m_server.Host() + "/one"));
+    m_host.show();
+    for (const char* next : {"two", "three"}) {
+      ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(!m_view->title().isEmpty() && m_view->title() != QLatin1String(next) &&
+                                   m_view->url().path() != QLatin1String("/") + next); }, kTimeoutMs));
+      m_view->LoadAddress(m_server.Host() + "/" + next);
+      ASSERT_TRUE(QTest::qWaitFor([&] { return (m_view->title()) == (QString::fromLatin1(next)); }, kTimeoutMs));
+    }
+    ASSERT_EQ(m_view->history()->count(), 3);
+  }
+
+  PageServer m_server;
+  FakeServices m_fakes;
+  RecordingViews m_views;
+  QWidget m_host;
+  std::shared_ptr<NimboSimleClient> m_client;
+  BrowserView* m_view = nullptr;
+};
+
+TEST_F(DownloadTest, AsksWithTheSuggestedNameAndStepsBackOnlyOnce) {
+  QTemporaryDir target;
+  const QString chosen = target.filePath("chosen.bin");
+  m_fakes.prompt.ScriptSaveFileName(chosen);
+  m_view->LoadAddress(m_server.Host() + "/setup.bin");
+
+  ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(QFileInfo(chosen).size() == 8 * 1024 * 1024); }, kTimeoutMs));
+  ASSERT_EQ(m_fakes.prompt.ProposedPaths().size(), 1);
+  EXPECT_EQ(m_fakes.prompt.ProposedPaths().constFirst(), paths::DownloadFolder() + "setup.bin");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (m_view->title()) == (QStringLiteral("two")); }, kTimeoutMs));
+  // Many progress reports came in; the page went back one entry, not to the first page.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (m_view->history()->currentItemIndex()) == (1); }, kTimeoutMs));
+}
+
+TEST_F(DownloadTest, DeclinedSaveAsDropsTheDownloadAndStepsBackOnce) {
+  m_view->LoadAddress(m_server.Host() + "/setup.bin");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (m_fakes.prompt.ProposedPaths().size()) == (1); }, kTimeoutMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (m_view->title()) == (QStringLiteral("two")); }, kTimeoutMs));
+  EXPECT_FALSE(QFileInfo::exists(paths::DownloadFolder() + "setup.bin"));
+}
+
+}  // namespace
+}  // namespace tarvex

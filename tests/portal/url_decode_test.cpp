@@ -27,8 +27,8 @@ TEST(UrlDecode, DecodesPercentBytesAsUtf8) {
       {QStringLiteral("x%"), QStringLiteral("x") + QChar(0xFFFD)},
       {QStringLiteral("x%4"), QStringLiteral("x?")},
       {QStringLiteral("100%"), QStringLiteral("100") + QChar(0xFFFD)},
-      // A lone lead byte of a multi-byte character is not UTF-8.
-      {QStringLiteral("%E4%B8x"), QString(QChar(0xFFFD)) + QStringLiteral("x")},
+      // A character cut short is not UTF-8: each of its bytes is replaced.
+      {QStringLiteral("%E4%B8x"), QString(2, QChar(0xFFFD)) + QStringLiteral("x")},
       {QStringLiteral("%00"), QString(QChar(0))},
   };
   for (const auto& c : cases) {

@@ -1,0 +1,49 @@
+#include "install/game_launcher.h"
+
+#include "browser/views.h"
+#include "install/desktop_shortcut.h"
+#include "install/launch_decision.h"
+#include "platform/program_starter.h"
+#include "platform/prompt.h"
+#include "platform/trace.h"
+
+namespace tarvex {
+namespace {
+
+template <class... Ts>
+struct Overloaded : Ts... {
+  using Ts::operator()...;
+};
+
+}  // namespace
+
+GameLauncher::GameLauncher(Views& views, Prompt& prompt, ProgramStarter& programStarter)
+    : m_views(views), m_prompt(prompt), m_programStarter(programStarter) {}
+
+void GameLauncher::Launch(const QString& launchAddress) {
+  std::visit(Overloaded{
+                 [](const launch::RefuseKey& refused) {
+                   TraceFormat(QStringLiteral("---------game key refused---------%s\n"), refused.key);
+                 },
+                 [this](const launch::NotInstalled& missing) {
+                   m_views.OpenLoadView(missing.key, missing.launchParams);
+                 },
+                 [this](const launch::TokenExpired&) {
+                   m_prompt.Ask(nullptr, QStringLiteral("token expire"), QStringLiteral("NimboClient"),
+                                Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
+                 },
+                 [this](const launch::Start& start) { StartGame(start, m_programStarter); },
+             },
+             launch::DecideLaunch(launchAddress));
+}
+
+void GameLauncher::StartGame(const launch::Start& start, ProgramStarter& programStarter) {
+  TraceFormat(QStringLiteral("---------qidongmulu---------%s\n"), start.executable);
+  TraceFormat(QStringLiteral("---------output---------%s\n"), start.launchParams);
+  programStarter.StartDetached(start.executable, QStringList{start.launchParams});
+  if (!start.shortcut) return;
+  TraceFormat(QStringLiteral("---------创建快捷键---------%s\n"), start.shortcut->icon);
+  WriteDesktopShortcut(*start.shortcut);
+}
+
+}  // namespace tarvex

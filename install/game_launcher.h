@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+namespace tarvex {
+
+namespace launch {
+struct Start;
+}
+class ProgramStarter;
+class Prompt;
+class Views;
+
+// Carries out a client-game launch address: refuses unusable keys, hands games that are
+// not installed to the download window, asks for a fresh token when the parameters are
+// too short, and otherwise starts the game and (re)writes its desktop shortcut.
+// The referenced objects must outlive this one.
+class GameLauncher {
+ public:
+  GameLauncher(Views& views, Prompt& prompt, ProgramStarter& programStarter);
+
+  void Launch(const QString& launchAddress);
+
+  // Starts the installed game with its launch parameters as its one argument, then
+  // writes the shortcut (also when the start failed). Never waits for the game.
+  static void StartGame(const launch::Start& start, ProgramStarter& programStarter);
+
+ private:
+  Views& m_views;
+  Prompt& m_prompt;
+  ProgramStarter& m_programStarter;
+};
+
+}  // namespace tarvex

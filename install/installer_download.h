@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+
+namespace tarvex {
+
+class ProgramStarter;
+
+// The statistics targets of the download window: prepared when it opens (type 5) and
+// after a completed download (type 6), and deliberately never sent.
+inline constexpr char kDownloadOpenedStatistics[] = "/tj/minclient?game_id=1116&type=5&key=";
+inline constexpr char kDownloadDoneStatistics[] = "/tj/minclient?game_id=1116&type=6&key=";
+
+// The download thread of one game: downloads the installer to paths::InstallerPath(key),
+// runs it and waits for it to exit, then starts the game if its executable now exists.
+//
+// The owner (the download window) keeps this object, connects its signals and deletes it
+// or calls Cancel() when it closes. Nothing here waits for the worker: cancelling stops
+// the transfer at its next progress report and the worker ends on its own. An installer
+// that is already running keeps running, and nothing is started after it.
+// Signals are delivered on the thread that owns this object.
+class InstallerDownload final : public QObject {
+  Q_OBJECT
+
+ public:
+  enum class Outcome {
+    Installed,  // the installer ran to its end; the game was started if it now exists
+    Failed,     // nothing was started (download failed, or the installer could not start)
+    Cancelled,
+  };
+  Q_ENUM(Outcome)
+
+  // progressChanged values run from 0 to this.
+  static constexpr int kProgressRange = 1000;
+
+  // `programStarter` must live as long as the process: the worker may outlive this object.
+  InstallerDownload(QString address, QString gameKey, QString launchParams, ProgramStarter& programStarter,
+                    QObject* parent = nullptr);
+  ~InstallerDownload() override;
+
+  // No bytes for this long fails the download (60 s unless set). Before Start().
+  void SetStallTimeout(std::chrono::milliseconds timeout);
+  // Starts the worker; once.
+  void Start();
+  // Stops the transfer; a later finished() reports Cancelled. Never blocks.
+  void Cancel();
+
+  // Bytes received scaled into 0..kProgressRange; 0 while the total is unknown.
+  static int ScaledProgress(std::int64_t received, std::int64_t total);
+  // Workers still running, including those whose owner is gone.
+  static int RunningWorkers();
+
+ signals:
+  void progressChanged(int value);
+  void finished(tarvex::InstallerDownload::Outcome outcome);
+
+ private:
+  struct Shared;
+  std::shared_ptr<Shared> m_shared;
+  bool m_started = false;
+};
+
+}  // namespace tarvex

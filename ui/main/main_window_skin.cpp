@@ -1,0 +1,39 @@
+#include "ui/main/main_window_skin.h"
+
+#include "ui/chrome/control_ids.h"
+#include "ui/chrome/skin_background.h"
+#include "ui/chrome/skin_button.h"
+#include "ui/chrome/window_dragger.h"
+
+#include <QWidget>
+
+namespace tarvex {
+namespace {
+
+struct MainButton {
+  int id;
+  QRect rect;
+  int normal;
+  int selected;
+};
+
+constexpr MainButton kButtons[] = {
+    {kMainCloseButtonId, QRect(1287, 12, 15, 15), 182, 183},
+    {kMainMinimizeButtonId, QRect(1258, 12, 15, 15), 187, 188},
+    {kMainHomeButtonId, QRect(1124, 7, 58, 24), 194, 195},
+    {kMainClearCacheButtonId, QRect(1182, 7, 58, 24), 192, 193},
+};
+
+}  // namespace
+
+void ApplyMainWindowSkin(QWidget* window, QPoint& lastDragPoint, std::function<void(int)> onCommand) {
+  ApplySkinBackground(window, kMainBackgroundBitmapId);
+  new WindowDragger(window, lastDragPoint);
+  for (const MainButton& spec : kButtons) {
+    auto* button = new SkinButton(spec.id, spec.rect, window);
+    button->LoadBitmaps(spec.normal, spec.selected, spec.normal, spec.selected);
+    QObject::connect(button, &SkinButton::clicked, window, [onCommand, id = spec.id] { onCommand(id); });
+  }
+}
+
+}  // namespace tarvex

@@ -64,7 +64,7 @@ struct InstallerDownload::Shared {
   void Run();
 
  private:
-  Outcome Download(const QString& installer);
+  InstallerTransfer::Result Download(const QString& installer);
   Outcome Install(const QString& installer);
   void ReportProgress(std::int64_t received, std::int64_t total);
 
@@ -84,29 +84,31 @@ void InstallerDownload::Shared::Run() {
     const QString installer = paths::InstallerPath(gameKey);
     Trace(QStringLiteral("----------------CStringExePath-------------------\n"));
     Trace(installer);
-    outcome = Download(installer);
-    if (outcome == Outcome::Installed) outcome = Install(installer);
+    switch (Download(installer)) {
+      case InstallerTransfer::Result::Done:
+        outcome = Install(installer);
+        break;
+      case InstallerTransfer::Result::Cancelled:
+        outcome = Outcome::Cancelled;
+        break;
+      case InstallerTransfer::Result::Failed:
+        break;
+    }
   }
   Post([outcome](InstallerDownload& job) { emit job.finished(outcome); });
 }
 
-InstallerDownload::Outcome InstallerDownload::Shared::Download(const QString& installer) {
+InstallerTransfer::Result InstallerDownload::Shared::Download(const QString& installer) {
   const QString folder = paths::InstallerFolder();
-  if (!QDir().mkpath(folder) || !QFile::setPermissions(folder, kOwnerOnly)) return Outcome::Failed;
+  if (!QDir().mkpath(folder) || !QFile::setPermissions(folder, kOwnerOnly)) return InstallerTransfer::Result::Failed;
 
   InstallerTransfer transfer(address, installer, cancelled);
   transfer.SetStallTimeout(stallTimeout);
   transfer.SetProgress([this](std::int64_t received, std::int64_t total) { ReportProgress(received, total); });
-  switch (transfer.Run()) {
-    case InstallerTransfer::Result::Done:
-      Post([](InstallerDownload& job) { emit job.progressChanged(kProgressRange); });
-      return Outcome::Installed;
-    case InstallerTransfer::Result::Cancelled:
-      return Outcome::Cancelled;
-    case InstallerTransfer::Result::Failed:
-      break;
-  }
-  return Outcome::Failed;
+  const InstallerTransfer::Result result = transfer.Run();
+  if (result == InstallerTransfer::Result::Done)
+    Post([](InstallerDownload& job) { emit job.progressChanged(kProgressRange); });
+  return result;
 }
 
 InstallerDownload::Outcome InstallerDownload::Shared::Install(const QString& installer) {

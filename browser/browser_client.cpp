@@ -1,10 +1,14 @@
 #include "browser/browser_client.h"
 
 #include "browser/browser_view.h"
+#include "browser/navigation_routing.h"
+#include "browser/views.h"
+#include "platform/default_browser.h"
 #include "platform/paths.h"
 #include "platform/prompt.h"
 
 #include <QFileInfo>
+#include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
 
@@ -67,6 +71,43 @@ void BrowserClient::OnBeforeDownload(BrowserView* browser, QWebEngineDownloadReq
   };
   QObject::connect(download, &QWebEngineDownloadRequest::stateChanged, download, onUpdate);
   QObject::connect(download, &QWebEngineDownloadRequest::receivedBytesChanged, download, onUpdate);
+}
+
+}  // namespace tarvex
+
+namespace tarvex {
+namespace {
+
+template <class... Handlers>
+struct Overloaded : Handlers... {
+  using Handlers::operator()...;
+};
+
+}  // namespace
+
+bool BrowserClient::Follow(const route::Decision& decision, Views& views, DefaultBrowser& defaultBrowser,
+                           const std::function<void()>& closeAndReturn) {
+  const std::weak_ptr<BrowserClient> alive = weak_from_this();
+  auto carryOut = [alive, action = decision.action, &views, &defaultBrowser, closeAndReturn] {
+    const std::shared_ptr<BrowserClient> client = alive.lock();
+    if (!client) return;  // the window went away in the meantime
+    std::visit(Overloaded{
+                   [](const route::None&) {},
+                   [](const route::KeepPage&) {},
+                   [&](const route::OpenPayView& open) { views.OpenPayView(open.address, open.width, open.height, open.label); },
+                   [&](const route::LaunchGame& launch) { views.LaunchGame(launch.address); },
+                   [&](const route::OpenGameView& open) { views.OpenGameView(open.address, open.openFlag); },
+                   [&](const route::OpenDefaultBrowser& open) { defaultBrowser.Open(open.address); },
+                   [&](const route::LoadInOwnBrowser& load) { client->LoadUrlInOwnBrowser(load.address); },
+                   [&](const route::CloseAndReturn&) {
+                     if (closeAndReturn) closeAndReturn();
+                   },
+               },
+               action);
+  };
+  if (!std::holds_alternative<route::None>(decision.action) && !std::holds_alternative<route::KeepPage>(decision.action))
+    QTimer::singleShot(0, carryOut);
+  return decision.cancel;
 }
 
 }  // namespace tarvex

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QKeyEvent;
@@ -13,7 +14,13 @@ class QWidget;
 namespace tarvex {
 
 class BrowserView;
+class DefaultBrowser;
 class Prompt;
+class Views;
+
+namespace route {
+struct Decision;
+}
 
 // Where a page asked to open a new window, numbered as the launcher's routing rules know it.
 enum class PopupDisposition : int {
@@ -66,6 +73,13 @@ class BrowserClient : public std::enable_shared_from_this<BrowserClient> {
   // follows it: the page steps back at most once per download, and a pop-up opened only
   // to carry the download closes when it completes.
   void OnBeforeDownload(BrowserView* browser, QWebEngineDownloadRequest* download);
+
+ protected:
+  // Answers the engine with the decision's `cancel` and carries out its action right
+  // after, queued on the GUI thread: never a window or message box inside the engine's
+  // callback. `closeAndReturn` serves the pay window's return; the others ignore it.
+  bool Follow(const route::Decision& decision, Views& views, DefaultBrowser& defaultBrowser,
+              const std::function<void()>& closeAndReturn = {});
 
  private:
   Prompt& m_prompt;

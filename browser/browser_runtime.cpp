@@ -2,6 +2,7 @@
 
 #include "browser/browser_client.h"
 #include "browser/nimbo_page.h"
+#include "browser/profile_cookie_cleaner.h"
 
 #include <QDir>
 #include <QLoggingCategory>
@@ -13,7 +14,15 @@ namespace tarvex {
 
 BrowserRuntime::BrowserRuntime(QObject* parent) : QObject(parent) {}
 
-BrowserRuntime::~BrowserRuntime() { delete m_profile; }
+BrowserRuntime::~BrowserRuntime() {
+  delete m_cookies;
+  delete m_profile;
+}
+
+CookieCleaner& BrowserRuntime::Cookies() const {
+  Q_ASSERT(m_cookies);
+  return *m_cookies;
+}
 
 bool BrowserRuntime::Initialize(const RuntimeSettings& settings, const NimboCefRender& application) {
   if (m_profile) return false;
@@ -38,6 +47,8 @@ bool BrowserRuntime::Initialize(const RuntimeSettings& settings, const NimboCefR
   } else {
     m_profile = new QWebEngineProfile();  // off the record: kept in memory only
   }
+  // Mirrors the cookie store from the start, before any page exists.
+  m_cookies = new ProfileCookieCleaner(m_profile);
   connect(m_profile, &QWebEngineProfile::downloadRequested, this, &BrowserRuntime::OnDownloadRequested);
   return true;
 }

@@ -11,6 +11,9 @@ class QWebEngineProfile;
 
 namespace tarvex {
 
+class CookieCleaner;
+class ProfileCookieCleaner;
+
 // The embedded Chromium of this process. Initialised once: the first call fixes the
 // switches and the profile, later calls change nothing. Owns the one persistent profile;
 // every page must be deleted before this object (the engine warns otherwise).
@@ -29,11 +32,14 @@ class BrowserRuntime final : public QObject {
   QWebEngineProfile* Profile() const { return m_profile; }
   // The switches handed to Chromium by the initialising call, in the launcher's spelling.
   const QList<ChromiumSwitch>& AppliedSwitches() const { return m_switches; }
+  // The cookie deletion of the profile; valid once initialised.
+  CookieCleaner& Cookies() const;
 
  private:
   void OnDownloadRequested(QWebEngineDownloadRequest* download);
 
   QWebEngineProfile* m_profile = nullptr;
+  ProfileCookieCleaner* m_cookies = nullptr;
   QList<ChromiumSwitch> m_switches;
 };
 

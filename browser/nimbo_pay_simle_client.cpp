@@ -1,12 +1,18 @@
 #include "browser/nimbo_pay_simle_client.h"
 
+#include "browser/navigation_routing.h"
+
 namespace tarvex {
 
 NimboPaySimleClient::NimboPaySimleClient(const ClientContext& context, std::function<void()> closeAndReturn)
     : BrowserClient(context.prompt), m_context(context), m_closeAndReturn(std::move(closeAndReturn)) {}
 
-bool NimboPaySimleClient::OnBeforeBrowse(BrowserView*, const QString&) { return false; }
+bool NimboPaySimleClient::OnBeforeBrowse(BrowserView*, const QString& address) {
+  return Follow(route::PayNavigation(address), m_context.views, m_context.defaultBrowser, m_closeAndReturn);
+}
 
-bool NimboPaySimleClient::OnBeforePopup(BrowserView*, const QString&, PopupDisposition) { return false; }
+bool NimboPaySimleClient::OnBeforePopup(BrowserView*, const QString& target, PopupDisposition disposition) {
+  return Follow(route::PayPopup(target, static_cast<int>(disposition)), m_context.views, m_context.defaultBrowser, m_closeAndReturn);
+}
 
 }  // namespace tarvex

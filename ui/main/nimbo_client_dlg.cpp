@@ -3,40 +3,64 @@
 #include "browser/browser_host.h"
 #include "browser/browser_runtime.h"
 #include "browser/client_context.h"
+#include "browser/cookie_cleaner.h"
 #include "browser/nimbo_cef_render.h"
 #include "browser/nimbo_simle_client.h"
 #include "platform/paths.h"
 #include "platform/prompt.h"
 #include "platform/trace.h"
+#include "portal/address_field.h"
+#include "portal/game_url_decision.h"
+#include "portal/game_url_request.h"
+#include "portal/launch_parameter.h"
+#include "portal/login_token_reader.h"
+#include "portal/start_ping.h"
+#include "portal/url_decode.h"
+#include "ui/main/main_window_skin.h"
+#include "ui/views/nimbo_game_view.h"
+#include "ui/views/nimbo_pay_view.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QScreen>
 
 namespace tarvex {
 namespace {
 
 const QString kTitle = QStringLiteral("Tarvex Center");
+const QString kApplicationName = QStringLiteral("NimboClient");
+constexpr int kStartTimer1Ms = 3000;
+// The game name keeps at most this many characters before it is decoded.
+constexpr int kGameNameLimit = 259;
+
+PortalTransportOptions TransportOptions(const Hosts& hosts) {
+  PortalTransportOptions options;
+  options.host = hosts.portal;
+  options.userAgent = kApplicationName;
+  return options;
+}
 
 }  // namespace
+
+QPoint CNimboClientDlg::s_lastDragPoint;
 
 CNimboClientDlg::CNimboClientDlg(const Services& services, BrowserRuntime& runtime, QStringList launchArguments)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       m_services(services),
       m_runtime(runtime),
-      m_launchArguments(std::move(launchArguments)) {
+      m_launchArguments(std::move(launchArguments)),
+      m_launcher(*this, services.prompt, services.programStarter) {
   setWindowIcon(QIcon(QStringLiteral(":/skin/128.png")));
-  m_timer1.setSingleShot(false);
   connect(&m_timer1, &QTimer::timeout, this, &CNimboClientDlg::OnTimer1);
+  m_gameUrlRequest = new GameUrlRequest(TransportOptions(m_services.hosts), this);
+  connect(m_gameUrlRequest, &GameUrlRequest::Finished, this, &CNimboClientDlg::OnGameUrlAnswer);
 }
 
 CNimboClientDlg::~CNimboClientDlg() = default;
 
 bool CNimboClientDlg::OnInitDialog() {
-  resize(kWidth, kHeight);
   setFixedSize(kWidth, kHeight);
   setWindowTitle(kTitle);
   m_strArch = QStringLiteral("64");
@@ -64,16 +88,16 @@ bool CNimboClientDlg::OnInitDialog() {
 
   m_browserWidget = CreateBrowser(m_runtime, this, QRect(0, kStripHeight, kWidth, kHeight - kStripHeight),
                                   m_pClient, StartAddress());
+  if (IsUsableToken(m_strLoginToken)) StartTimer1(kStartTimer1Ms);
 
   // Centred on the screen's work area before it is first shown.
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->availableGeometry();
-    move(area.center() - rect().center());
-  }
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
   return true;
 }
 
-void CNimboClientDlg::CreateSkinButtons() {}
+void CNimboClientDlg::CreateSkinButtons() {
+  ApplyMainWindowSkin(this, s_lastDragPoint, [this](int id) { OnCommand(id); });
+}
 
 void CNimboClientDlg::CreateVersionLabel() {
   m_versionLabel = new QLabel(QStringLiteral("V") + m_strVersion + QLatin1Char('.') + m_strArch, this);
@@ -89,13 +113,25 @@ void CNimboClientDlg::CreateVersionLabel() {
   m_versionLabel->setPalette(palette);
 }
 
-void CNimboClientDlg::GetloginToken() {}
+void CNimboClientDlg::GetloginToken() {
+  m_strLoginToken = LoginTokenReader(m_services.prompt, kApplicationName).GetloginToken();
+}
 
-void CNimboClientDlg::SendStartPing() {}
+void CNimboClientDlg::SendStartPing() {
+  if (!IsUsableToken(m_strLoginToken)) return;
+  if (LeadingDecimalValue(AddressField(m_strGameUrl, 6)) == 121) m_disableGpu = 1;
+  // Blocking on purpose: no browser exists yet, so nothing else could run meanwhile.
+  HttpGet(TransportOptions(m_services.hosts), StartPingTarget(m_strGameUrl), m_strLoginToken);
+}
 
-void CNimboClientDlg::ReadLaunchParameter() { m_strCmdLine = m_launchArguments.join(QLatin1Char(' ')); }
+void CNimboClientDlg::ReadLaunchParameter() {
+  m_strCmdLine = LaunchParameterFromArguments(m_launchArguments);
+  if (ParameterDisablesGpu(m_strCmdLine)) m_disableGpu = 1;
+}
 
-QString CNimboClientDlg::StartAddress() const { return m_services.hosts.portal + QStringLiteral("/mini/index/"); }
+QString CNimboClientDlg::StartAddress() const {
+  return tarvex::StartAddress(m_services.hosts.portal, m_strLoginToken, m_strCmdLine);
+}
 
 void CNimboClientDlg::ShowPortalIndex() {
   if (m_pClient) m_pClient->LoadUrlInOwnBrowser(m_services.hosts.portal + QStringLiteral("/mini/index"));
@@ -110,7 +146,38 @@ void CNimboClientDlg::OnTimer1() {
   RequestGameUrl();
 }
 
-void CNimboClientDlg::RequestGameUrl() {}
+void CNimboClientDlg::RequestGameUrl() {
+  // The transfer runs on a worker; the answer comes back to OnGameUrlAnswer.
+  m_gameUrlRequest->Start(m_strLoginToken);
+}
+
+void CNimboClientDlg::OnGameUrlAnswer(const GameUrlDecision& decision) {
+  CarryOutGameUrlDecision(decision, m_strGameUrl, *this, [this] { showMinimized(); });
+}
+
+void CNimboClientDlg::OnCommand(int id) {
+  switch (id) {
+    case kMainCloseButtonId:
+      AskToClose();
+      break;
+    case kMainMinimizeButtonId:
+      showMinimized();
+      break;
+    case kMainClearCacheButtonId: {
+      // The index is loaded only once the old cookies are really gone.
+      const QPointer<CNimboClientDlg> self(this);
+      m_runtime.Cookies().DeleteHostCookies(m_services.hosts.portal, [self] {
+        if (self) self->ShowPortalIndex();
+      });
+      break;
+    }
+    case kMainHomeButtonId:
+      ShowPortalIndex();
+      break;
+    default:
+      break;
+  }
+}
 
 void CNimboClientDlg::AskToClose() {
   const Prompt::Answer answer =
@@ -153,17 +220,52 @@ void CNimboClientDlg::keyPressEvent(QKeyEvent* event) {
   QWidget::keyPressEvent(event);
 }
 
-void CNimboClientDlg::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.fillRect(rect(), QColor(38, 38, 48));
+void CNimboClientDlg::OpenGameView(const QString& address, int openFlag) {
+  Trace(QStringLiteral("----------------OpenGameView-----ShowWindow(SW_HIDE)-------------\n-"));
+  GameViewParams params;
+  params.url = address;
+  params.openFlag = openFlag;
+  if (openFlag != 0) {
+    hide();
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    show();
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
+  }
+  Trace(address);
+  params.gameId = AddressField(address, 6);
+  params.serverId = AddressField(address, 7);
+  params.fanPage = AddressField(address, 9);
+  params.gameName = UrlDecode(AddressField(address, 8).left(kGameNameLimit));
+  auto* view = new NimboGameView(
+      ViewContext{m_services, *this, *this, m_runtime.Cookies(), RuntimeBrowserFactory(m_runtime)}, params);
+  view->OnInitDialog();
+  view->show();
+  Trace(QStringLiteral("----------------OpenGameView------------------\n-"));
 }
 
-void CNimboClientDlg::OpenGameView(const QString&, int) {}
-
-void CNimboClientDlg::OpenPayView(const QString&, int, int, const QString&) {}
+void CNimboClientDlg::OpenPayView(const QString& address, int width, int height, const QString& label) {
+  if (m_payView) {
+    // One pay window at a time: an open one keeps its page, size and label.
+    m_payView->hide();
+    m_payView->show();
+    Trace(QStringLiteral("----------------OpenPayView------SW_SHOW-----------\n-"));
+    return;
+  }
+  PayViewParams params;
+  params.url = address;
+  params.width = width;
+  params.height = height;
+  params.label = label;
+  m_payView = new NimboPayView(
+      ViewContext{m_services, *this, *this, m_runtime.Cookies(), RuntimeBrowserFactory(m_runtime)}, params);
+  m_payView->OnInitDialog();
+  m_payView->setWindowTitle(QStringLiteral("Tarvex 게임 센타"));
+  m_payView->show();
+  Trace(QStringLiteral("----------------OpenPayView-----------------\n-"));
+}
 
 void CNimboClientDlg::OpenLoadView(const QString&, const QString&) {}
 
-void CNimboClientDlg::LaunchGame(const QString&) {}
+void CNimboClientDlg::LaunchGame(const QString& launchAddress) { m_launcher.Launch(launchAddress); }
 
 }  // namespace tarvex

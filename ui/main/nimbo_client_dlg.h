@@ -1,8 +1,11 @@
 #pragma once
 
 #include "browser/views.h"
+#include "install/game_launcher.h"
 #include "platform/services.h"
+#include "ui/views/main_window_link.h"
 
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -14,13 +17,16 @@ class QLabel;
 namespace tarvex {
 
 class BrowserRuntime;
+class GameUrlRequest;
+class NimboPayView;
 class NimboSimleClient;
+struct GameUrlDecision;
 
 // The launcher's main window: the portal's pages in a browser below a 38-pixel strip,
 // the owner of the portal state (token, launch parameter, game address) and of timer 1,
 // which brings the window back to the portal and asks for the user's game. Every other
 // window hands control back to it. Destroying it ends the program.
-class CNimboClientDlg final : public QWidget, public Views {
+class CNimboClientDlg final : public QWidget, public Views, public MainWindowLink {
   Q_OBJECT
 
  public:
@@ -40,7 +46,10 @@ class CNimboClientDlg final : public QWidget, public Views {
   // Loads the portal index into the main browser; nothing before the browser exists.
   void ShowPortalIndex();
   // Starts (or restarts with the new period) timer 1.
-  void StartTimer1(int milliseconds);
+  void StartTimer1(int milliseconds) override;
+  QWidget* MainWidget() override { return this; }
+  // The strip's buttons: close, minimise, clear the portal's cookies, portal index.
+  void OnCommand(int id);
   const QTimer& Timer1() const { return m_timer1; }
 
   // A newer instance took over: end without asking, but never under an open message box.
@@ -70,7 +79,6 @@ class CNimboClientDlg final : public QWidget, public Views {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
 
  private:
   void CreateSkinButtons();
@@ -81,6 +89,8 @@ class CNimboClientDlg final : public QWidget, public Views {
   QString StartAddress() const;
   void OnTimer1();
   void RequestGameUrl();
+  void OnGameUrlAnswer(const GameUrlDecision& decision);
+  QWidget* OpenedWindow(QWidget* window);
 
   Services m_services;
   BrowserRuntime& m_runtime;
@@ -96,7 +106,12 @@ class CNimboClientDlg final : public QWidget, public Views {
   QWidget* m_browserWidget = nullptr;
   QLabel* m_versionLabel = nullptr;
   QTimer m_timer1;
+  GameUrlRequest* m_gameUrlRequest = nullptr;
+  GameLauncher m_launcher;
+  QPointer<NimboPayView> m_payView;
   bool m_destroyed = false;
+  // Where a drag of the main window took hold.
+  static QPoint s_lastDragPoint;
 };
 
 }  // namespace tarvex

@@ -47,7 +47,12 @@ int main(int argc, char** argv) {
   sigaddset(&stop_signals, SIGINT);
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
 
-  PortalServer server(PortalRouter(std::move(*tokens), options->static_root, options->installer_padding),
+  PortalRouter router(std::move(*tokens), options->static_root, options->installer_padding);
+  for (const std::string& rule : options->click_rules) {
+    const size_t at = rule.find('=');
+    router.AddClick(rule.substr(0, at), rule.substr(at + 1));
+  }
+  PortalServer server(std::move(router),
                       std::move(faults), log);
   const int port = server.Bind(options->port, &error);
   if (port < 0) {

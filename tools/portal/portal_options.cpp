@@ -15,7 +15,8 @@ bool ToNumber(const std::string& text, uint64_t limit, uint64_t* value) {
 
 const char* PortalOptions::Usage() {
   return "usage: tarvex-portal [--port P] [--log FILE] [--tokens FILE] [--root DIR]\n"
-         "                     [--fault PATH_PREFIX=MODE]... [--installer-pad BYTES]\n"
+         "                     [--fault PATH_PREFIX=MODE]... [--click PATH_PREFIX=ELEMENT_ID]...\n"
+         "                     [--installer-pad BYTES]\n"
          "Serves the Tarvex reference portal on 127.0.0.1 (port 8800 by default, 0 picks a free one).\n"
          "See tools/portal/README.md for the routes, the token table and the fault modes.\n";
 }
@@ -48,6 +49,12 @@ std::optional<PortalOptions> PortalOptions::Parse(const std::vector<std::string>
       options.static_root = value;
     } else if (name == "--fault") {
       options.fault_rules.push_back(value);
+    } else if (name == "--click") {
+      if (value.find('=') == std::string::npos) {
+        *error = "--click needs PATH_PREFIX=ELEMENT_ID";
+        return std::nullopt;
+      }
+      options.click_rules.push_back(value);
     } else if (name == "--installer-pad") {
       if (!ToNumber(value, 256ull << 20, &number)) {
         *error = "--installer-pad needs a number of bytes up to 268435456";

@@ -14,6 +14,7 @@ struct PortalOptions {
   std::string tokens_path;  // empty: the built-in token table
   std::string static_root;  // empty: no static files
   std::vector<std::string> fault_rules;
+  std::vector<std::string> click_rules;  // PATH_PREFIX=ELEMENT_ID
   uint64_t installer_padding = 0;
   bool help = false;
 

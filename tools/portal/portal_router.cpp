@@ -64,7 +64,35 @@ std::string MimeType(const std::filesystem::path& file) {
 PortalRouter::PortalRouter(TokenTable tokens, std::string static_root, uint64_t installer_padding)
     : m_tokens(std::move(tokens)), m_static_root(std::move(static_root)), m_installer_padding(installer_padding) {}
 
+void PortalRouter::AddClick(std::string prefix, std::string id) {
+  m_clicks.emplace_back(std::move(prefix), std::move(id));
+}
+
 Reply PortalRouter::Route(const httplib::Request& request, const std::string& host) const {
+  Reply reply = Dispatch(request, host);
+  InjectClick(request.path, reply);
+  return reply;
+}
+
+void PortalRouter::InjectClick(const std::string& path, Reply& reply) const {
+  if (reply.status != 200 || !reply.content_type.starts_with("text/html")) return;
+  const std::pair<std::string, std::string>* chosen = nullptr;
+  for (const auto& click : m_clicks) {
+    if (path.starts_with(click.first) && (!chosen || click.first.size() > chosen->first.size())) chosen = &click;
+  }
+  if (!chosen) return;
+  std::string body = reply.Body();
+  const std::string script = "<script>addEventListener('load', () => setTimeout(() => {"
+                             " const target = document.getElementById(" + JsonQuote(chosen->second, true) + ");"
+                             " if (target) target.click(); }, 300));</script>";
+  const size_t end = body.rfind("</body>");
+  body.insert(end == std::string::npos ? body.size() : end, script);
+  Reply clicked = Reply::Html(std::move(body));
+  clicked.headers = std::move(reply.headers);
+  reply = std::move(clicked);
+}
+
+Reply PortalRouter::Dispatch(const httplib::Request& request, const std::string& host) const {
   const std::string& path = request.path;
   if (request.method == "POST" && path == "/mini/login/submit") return SignIn(request);
   if (request.method != "GET" && request.method != "HEAD") {

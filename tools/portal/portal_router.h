@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <httplib.h>
 
@@ -21,7 +23,15 @@ class PortalRouter {
   // host: the host (and port) the client addressed, used in the addresses it is given.
   Reply Route(const httplib::Request& request, const std::string& host) const;
 
+  // Pages whose path starts with `prefix` click their element `id` shortly after they have
+  // loaded, as a person would: the end-to-end tests steer the launcher's browsers this way.
+  void AddClick(std::string prefix, std::string id);
+
  private:
+  Reply Dispatch(const httplib::Request& request, const std::string& host) const;
+  void InjectClick(const std::string& path, Reply& reply) const;
+
+  std::vector<std::pair<std::string, std::string>> m_clicks;
   Reply GameAddress(const httplib::Request& request, const std::string& host) const;
   Reply GamePage(const httplib::Request& request) const;
   Reply ClientGamePage(const httplib::Request& request) const;

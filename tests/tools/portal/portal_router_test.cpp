@@ -144,3 +144,19 @@ TEST(PortalRouter, ServesStaticFilesOnlyFromInsideItsRoot) {
   std::filesystem::remove_all(root);
   std::filesystem::remove(root.parent_path() / "tarvex-portal-secret.txt");
 }
+
+TEST(PortalRouter, ClicksTheChosenElementOnlyOnPagesUnderItsLongestPrefix) {
+  PortalRouter router(TokenTable::Builtin(), "", 0);
+  router.AddClick("/mini/", "nav-home");
+  router.AddClick("/mini/index", "login-link\"</script>");
+  const std::string index = router.Route(MakeRequest("GET", "/mini/index/"), "127.0.0.1:1").Body();
+  EXPECT_NE(index.find(R"(getElementById("login-link\"<\/script>"))"), std::string::npos);
+  EXPECT_EQ(index.find("nav-home\")"), std::string::npos);
+  EXPECT_LT(index.find("target.click()"), index.rfind("</body>"));
+
+  EXPECT_NE(router.Route(MakeRequest("GET", "/mini/news"), "127.0.0.1:1").Body().find(R"(getElementById("nav-home"))"), std::string::npos);
+  // Only pages: answers the launcher parses stay as they are.
+  router.AddClick("/", "anything");
+  EXPECT_EQ(router.Route(MakeRequest("GET", "/tj/minclient?type=3"), "h").Body(), "ok\n");
+  EXPECT_EQ(router.Route(MakeRequest("GET", "/outapi/game_get_box_url/?key=NOGAME00"), "h").Body(), "{\"code\":0}");
+}

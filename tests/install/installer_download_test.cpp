@@ -64,7 +64,7 @@ class InstallerDownloadTest : public ::testing::Test {
   }
   void TearDown() override {
     // Every worker has ended before the next test changes the environment.
-    QTRY_COMPARE_WITH_TIMEOUT(InstallerDownload::RunningWorkers(), 0, 20000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return InstallerDownload::RunningWorkers() == 0; }, 20000));
   }
 
   std::unique_ptr<InstallerDownload> Job(const QString& key) {
@@ -149,7 +149,7 @@ TEST_F(InstallerDownloadTest, DeletingTheJobMidTransferCleansUp) {
   job->Start();
   ASSERT_TRUE(progress.wait(20000));
   job.reset();
-  QTRY_COMPARE_WITH_TIMEOUT(InstallerDownload::RunningWorkers(), 0, 20000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return InstallerDownload::RunningWorkers() == 0; }, 20000));
   EXPECT_TRUE(InstallerFiles().isEmpty());
 }
 
@@ -158,11 +158,11 @@ TEST_F(InstallerDownloadTest, DeletingTheJobMidTransferCleansUp) {
 TEST_F(InstallerDownloadTest, ClosingDuringTheInstallerStartsNothingAfterIt) {
   auto job = Job("waits");
   job->Start();
-  QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_home.Path() + "/started"), 20000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(m_home.Path() + "/started"); }, 20000));
   job.reset();
   QFile release(m_home.Path() + "/release");
   ASSERT_TRUE(release.open(QIODevice::WriteOnly));
-  QTRY_COMPARE_WITH_TIMEOUT(InstallerDownload::RunningWorkers(), 0, 20000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return InstallerDownload::RunningWorkers() == 0; }, 20000));
   EXPECT_TRUE(QFile::exists(paths::GameExecutable("waits")));
   EXPECT_TRUE(m_starter.Calls().empty());
 }
@@ -173,7 +173,7 @@ TEST_F(InstallerDownloadTest, StartTwiceRunsOneWorker) {
   job->Start();
   job->Start();
   ASSERT_TRUE(finished.wait(20000));
-  QTRY_COMPARE_WITH_TIMEOUT(InstallerDownload::RunningWorkers(), 0, 20000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return InstallerDownload::RunningWorkers() == 0; }, 20000));
   EXPECT_EQ(m_requests.load(), 1);
   EXPECT_EQ(finished.size(), 1);
 }

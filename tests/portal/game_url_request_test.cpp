@@ -82,11 +82,11 @@ TEST_F(GameUrlRequestTest, ANewStartSupersedesTheRunningRequest) {
   GameUrlRequest request(Options());
   QSignalSpy finished(&request, &GameUrlRequest::Finished);
   request.Start(QStringLiteral("held"));
-  QTRY_COMPARE_WITH_TIMEOUT(m_server.Seen().size(), size_t{1}, kWaitMs);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return m_server.Seen().size() == size_t{1}; }, kWaitMs));
   request.Start(QStringLiteral("second"));
   ASSERT_TRUE(finished.wait(kWaitMs));
   m_server.Release();
-  QTRY_COMPARE_WITH_TIMEOUT(Answered(), 2, kWaitMs);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Answered() == 2; }, kWaitMs));
   QTest::qWait(200);  // room for a wrongly delivered first answer to arrive
   ASSERT_EQ(finished.size(), 1);
   EXPECT_EQ(DecisionOf(finished).gameUrl, QStringLiteral("http://h/g/second"));
@@ -96,10 +96,10 @@ TEST_F(GameUrlRequestTest, DestroyingTheRequestDuringATransferIsSafe) {
   auto request = std::make_unique<GameUrlRequest>(Options());
   QSignalSpy finished(request.get(), &GameUrlRequest::Finished);
   request->Start(QStringLiteral("held"));
-  QTRY_COMPARE_WITH_TIMEOUT(m_server.Seen().size(), size_t{1}, kWaitMs);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return m_server.Seen().size() == size_t{1}; }, kWaitMs));
   request.reset();
   m_server.Release();
-  QTRY_COMPARE_WITH_TIMEOUT(Answered(), 1, kWaitMs);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Answered() == 1; }, kWaitMs));
   QTest::qWait(200);  // the worker finishes and finds nobody to deliver to
   EXPECT_TRUE(finished.isEmpty());
 }

@@ -1,0 +1,215 @@
+// The download window under the virtual X server, downloading real installers (shell
+// scripts) from a loopback server.
+#include "ui/views/nimbo_load_view.h"
+
+#include "install/test_http_server.h"
+#include "platform/paths.h"
+#include "portal/trace_capture.h"
+#include "ui/views/view_fixture.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QPointer>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+namespace tarvex {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kWaitMs = 20000;
+constexpr std::size_t kBodySize = 100000;
+
+// An installer as the portal serves it: it puts KEY.exe into the games folder.
+std::string InstallerScript(const std::string& key) {
+  return "#!/bin/sh\ndir=\"$XDG_DATA_HOME/Tarvex/Box/games/" + key + "\"\nmkdir -p \"$dir\" && echo game > \"$dir/" +
+         key + ".exe\"\n" + std::string(kBodySize, '#') + "\n";
+}
+
+class LoadView : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // "absent" is not found; "broken" breaks off after 30 %; "held" stops after 40 % until
+    // the server goes; any other key is a working installer.
+    m_server.Routes().Get(R"(/games/([^/]+)/download-[^/]+\.exe)", [this](const httplib::Request& request,
+                                                                          httplib::Response& response) {
+      {
+        const std::lock_guard lock(m_mutex);
+        m_targets.push_back(request.target);
+      }
+      const std::string key = request.matches[1];
+      if (key == "absent") {
+        response.status = 404;
+      } else if (key == "broken" || key == "held") {
+        const std::size_t sent = key == "broken" ? kBodySize * 3 / 10 : kBodySize * 4 / 10;
+        response.set_content_provider(kBodySize, "application/octet-stream",
+                                      [this, key, sent](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                        if (offset >= sent) {
+                                          if (key == "held") m_server.HoldUntilReleased();
+                                          return false;
+                                        }
+                                        sink.write(std::string(sent, '#').data(), sent);
+                                        return true;
+                                      });
+      } else {
+        response.set_content(InstallerScript(key), "application/octet-stream");
+      }
+    });
+    m_server.Start();
+    m_fakes.services.hosts.download = m_server.Host();
+    m_fakes.services.hosts.downloadScheme = QStringLiteral("http");
+  }
+  void TearDown() override {
+    delete m_view.data();
+    m_server.Release();
+    ASSERT_TRUE(QTest::qWaitFor([] { return InstallerDownload::RunningWorkers() == 0; }, kWaitMs));
+  }
+
+  NimboLoadView* Open(const QString& key, std::chrono::milliseconds startDelay = 50ms) {
+    m_view = new NimboLoadView(m_fakes.services.Get(), m_fakes.main, key, QStringLiteral("params-12345"));
+    m_view->SetStartDelay(startDelay);
+    m_view->SetStallTimeout(5s);
+    m_view->OnInitDialog();
+    m_view->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(m_view.data()));
+    return m_view.data();
+  }
+  QProgressBar* Bar() const { return qobject_cast<QProgressBar*>(FindControl(m_view.data(), 1002)); }
+  std::vector<std::string> Targets() {
+    const std::lock_guard lock(m_mutex);
+    return m_targets;
+  }
+  // The download has ended and its outcome has reached the window.
+  [[nodiscard]] bool DownloadEnded() {
+    if (!QTest::qWaitFor([this] { return !Targets().empty() && InstallerDownload::RunningWorkers() == 0; }, kWaitMs))
+      return false;
+    // A worker posts its outcome before it ends.
+    QCoreApplication::sendPostedEvents();
+    return true;
+  }
+  bool NothingStarted() const { return m_fakes.services.programStarter.Starts().isEmpty() && m_fakes.main.starts.empty(); }
+
+  testing::ViewFakes m_fakes;
+  testing::TestHttpServer m_server;
+  QPointer<NimboLoadView> m_view;
+  std::mutex m_mutex;
+  std::vector<std::string> m_targets;
+};
+
+TEST_F(LoadView, SetUpGivesTheSkinnedWindowItsBarAndHiddenButton) {
+  testing::TraceCapture traces;
+  NimboLoadView unset(m_fakes.services.Get(), m_fakes.main, QStringLiteral("x"), QString());
+  Open(QStringLiteral("setup"), 10s);
+  EXPECT_EQ(m_view->windowTitle(), QStringLiteral("TarvexLOAD"));
+  EXPECT_EQ(m_view->size(), QSize(616, 228));
+  EXPECT_TRUE(m_view->windowFlags().testFlag(Qt::FramelessWindowHint));
+  EXPECT_TRUE(m_view->testAttribute(Qt::WA_DeleteOnClose));
+  EXPECT_EQ(traces.Lines(), (QStringList{"setup", "----------------game_name-------------------\n"}));
+
+  QProgressBar* bar = Bar();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->geometry(), QRect(127, 187, 400, 4));
+  EXPECT_FALSE(bar->isTextVisible());
+  // An unknown size shows an empty bar, never a busy one.
+  EXPECT_EQ(bar->minimum(), 0);
+  EXPECT_EQ(bar->maximum(), InstallerDownload::kProgressRange);
+  EXPECT_EQ(bar->value(), 0);
+  auto* button = qobject_cast<QPushButton*>(FindControl(m_view.data(), 1003));
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->geometry(), QRect(591, -3, 28, 27));
+  EXPECT_EQ(button->text(), QStringLiteral("关闭"));
+  EXPECT_FALSE(button->isVisible());
+
+  // Only the set-up window is found by its caption; Enter and Escape leave it open.
+  EXPECT_EQ(NimboLoadView::FindOpen(), m_view.data());
+  QTest::keyClick(m_view.data(), Qt::Key_Return);
+  QTest::keyClick(m_view.data(), Qt::Key_Escape);
+  EXPECT_TRUE(m_view->isVisible());
+  // A closed window is gone for the look-up at once, before it is deleted.
+  m_view->close();
+  EXPECT_EQ(NimboLoadView::FindOpen(), nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return m_view.isNull(); }, kWaitMs));
+}
+
+TEST_F(LoadView, ClosingWithinTheFirstTwoSecondsStartsNoDownload) {
+  Open(QStringLiteral("early"), NimboLoadView::kStartDelay);
+  ASSERT_FALSE(QTest::qWaitFor([this] { return !Targets().empty(); }, 1000));
+  m_view->close();
+  ASSERT_TRUE(QTest::qWaitFor([this] { return m_view.isNull(); }, kWaitMs));
+  // Well past the moment the download would have started.
+  EXPECT_FALSE(QTest::qWaitFor([this] { return !Targets().empty() || InstallerDownload::RunningWorkers() > 0; },
+                               2500));
+  EXPECT_TRUE(NothingStarted());
+}
+
+TEST_F(LoadView, ASuccessfulDownloadInstallsStartsTheGameAndHandsBack) {
+  testing::TraceCapture traces;
+  m_fakes.services.clock.Set(4294967000u);  // 49 days after start: a negative signed tick
+  m_fakes.main.window.hide();
+  Open(QStringLiteral("mir"), NimboLoadView::kStartDelay);
+  QSignalSpy progress(Bar(), &QProgressBar::valueChanged);
+  // Not earlier than two seconds after the set-up.
+  ASSERT_FALSE(QTest::qWaitFor([this] { return !Targets().empty(); }, 1500));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return m_view.isNull(); }, kWaitMs));
+
+  EXPECT_EQ(Targets(), std::vector<std::string>{"/games/mir/download-mir.exe?t=-296"});
+  const QString game = paths::GameExecutable(QStringLiteral("mir"));
+  ASSERT_EQ(m_fakes.services.programStarter.Starts().size(), 1);
+  EXPECT_EQ(m_fakes.services.programStarter.Starts()[0].program, game);
+  EXPECT_EQ(m_fakes.services.programStarter.Starts()[0].arguments, QStringList{"params-12345"});
+  EXPECT_TRUE(m_fakes.main.window.isVisible());
+  EXPECT_EQ(m_fakes.main.starts, std::vector<int>{500});
+  ASSERT_FALSE(progress.isEmpty());
+  EXPECT_EQ(progress.last().at(0).toInt(), InstallerDownload::kProgressRange);
+  EXPECT_EQ(traces.Lines().mid(0, 6),
+            (QStringList{"mir", "----------------game_name-------------------\n", "mir",
+                         "----------------game_name1-------------------\n",
+                         "----------------CStringExePath-------------------\n",
+                         paths::InstallerPath(QStringLiteral("mir"))}));
+}
+
+TEST_F(LoadView, AFailedDownloadLeavesTheWindowAsItStopped) {
+  // The bar never goes beyond what arrived: nothing of a 404, at most 30 % of the broken one.
+  const struct {
+    const char* key;
+    int mostBar;
+  } failures[] = {{"absent", 0}, {"broken", 300}};
+  for (const auto& failure : failures) {
+    SCOPED_TRACE(failure.key);
+    Open(QString::fromLatin1(failure.key));
+    ASSERT_TRUE(DownloadEnded());
+    ASSERT_FALSE(m_view.isNull());
+    EXPECT_TRUE(m_view->isVisible());
+    EXPECT_EQ(NimboLoadView::FindOpen(), m_view.data());
+    EXPECT_LE(Bar()->value(), failure.mostBar);
+    EXPECT_FALSE(m_fakes.main.window.isVisible());
+    EXPECT_TRUE(NothingStarted());
+    EXPECT_FALSE(QFile::exists(paths::InstallerPath(QString::fromLatin1(failure.key))));
+    delete m_view.data();
+    const std::lock_guard lock(m_mutex);
+    m_targets.clear();
+  }
+}
+
+TEST_F(LoadView, ClosingDuringTheTransferCancelsIt) {
+  Open(QStringLiteral("held"));
+  // 40 % arrived; the bar shows it once the stalled transfer reports again.
+  ASSERT_TRUE(QTest::qWaitFor([this] { return Bar()->value() >= 399; }, kWaitMs));
+  EXPECT_LE(Bar()->value(), 400);
+  testing::SaveScreenshot(m_view.data(), QStringLiteral("load_window"));
+  m_view->close();
+  ASSERT_TRUE(QTest::qWaitFor([] { return InstallerDownload::RunningWorkers() == 0; }, kWaitMs));
+  EXPECT_TRUE(m_view.isNull());
+  EXPECT_TRUE(NothingStarted());
+  EXPECT_TRUE(QDir(paths::InstallerFolder()).entryList(QDir::Files | QDir::Hidden).filter("held").isEmpty());
+}
+
+}  // namespace
+}  // namespace tarvex

@@ -1,0 +1,124 @@
+#include "ui/views/nimbo_load_view.h"
+
+#include "install/download_address.h"
+#include "platform/trace.h"
+#include "ui/chrome/control_ids.h"
+#include "ui/chrome/control_lookup.h"
+#include "ui/chrome/skin_background.h"
+#include "ui/chrome/skin_resources.h"
+#include "ui/chrome/window_dragger.h"
+#include "ui/views/main_window_link.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace tarvex {
+namespace {
+
+QPoint g_lastDragPoint;
+
+constexpr QRect kProgressRect(127, 187, 400, 4);
+constexpr QRect kHiddenButtonRect(591, -3, 28, 27);
+constexpr int kHiddenButtonBitmapId = 145;
+constexpr QSize kHiddenButtonImageSize(20, 20);
+
+// A thin black bar in a one-pixel frame. The trough is light grey rather than white: pure
+// white is the window's transparent colour where the platform has colour keys.
+constexpr char kProgressStyle[] =
+    "QProgressBar { border: 1px solid rgb(96, 96, 96); background: rgb(232, 232, 232); }"
+    "QProgressBar::chunk { background-color: rgb(0, 0, 0); }";
+
+}  // namespace
+
+NimboLoadView::NimboLoadView(const Services& services, MainWindowLink& mainWindow, QString gameKey,
+                             QString launchParams)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      m_services(services),
+      m_mainWindow(mainWindow),
+      m_strGameKey(std::move(gameKey)),
+      m_strLaunchParams(std::move(launchParams)) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  m_timer1.setSingleShot(true);
+  connect(&m_timer1, &QTimer::timeout, this, &NimboLoadView::StartDownload);
+}
+
+QString NimboLoadView::Caption() { return QStringLiteral("TarvexLOAD"); }
+
+NimboLoadView* NimboLoadView::FindOpen() {
+  const auto windows = QApplication::topLevelWidgets();
+  for (QWidget* window : windows) {
+    auto* view = qobject_cast<NimboLoadView*>(window);
+    if (view && !view->m_closed && view->windowTitle() == Caption()) return view;
+  }
+  return nullptr;
+}
+
+void NimboLoadView::OnInitDialog() {
+  setWindowTitle(Caption());
+  resize(kWidth, kHeight);
+  ApplySkinBackground(this, kLoadBackgroundBitmapId);
+  Trace(m_strGameKey);
+  Trace(QStringLiteral("----------------game_name-------------------\n"));
+  CreateControls();
+  // The original window made pure white transparent through a colour key. Qt has no
+  // colour-keyed windows (on X11 only whole-window opacity or an ARGB visual), and the
+  // skin has no pure white, so the window stays opaque with the same look.
+  new WindowDragger(this, g_lastDragPoint);
+  m_timer1.start(m_startDelay);
+}
+
+void NimboLoadView::CreateControls() {
+  m_progress = new QProgressBar(this);
+  SetControlId(m_progress, kProgressBarId);
+  m_progress->setGeometry(kProgressRect);
+  m_progress->setTextVisible(false);
+  // A fixed range: a bar with an empty range would show a busy animation while the size
+  // of the download is still unknown.
+  m_progress->setRange(0, InstallerDownload::kProgressRange);
+  m_progress->setValue(0);
+  m_progress->setStyleSheet(QLatin1String(kProgressStyle));
+
+  // Never shown and without a command; kept so the window has the controls it always had.
+  auto* button = new QPushButton(QStringLiteral("关闭"), this);
+  SetControlId(button, kHiddenButtonId);
+  button->setGeometry(kHiddenButtonRect);
+  button->setIcon(QIcon(LoadSkinPixmap(kHiddenButtonBitmapId)));
+  button->setIconSize(kHiddenButtonImageSize);
+  button->hide();
+}
+
+void NimboLoadView::StartDownload() {
+  m_pDownloadThread =
+      new InstallerDownload(DownloadAddress(m_services.hosts, m_strGameKey, m_services.clock), m_strGameKey,
+                            m_strLaunchParams, m_services.programStarter, this);
+  m_pDownloadThread->SetStallTimeout(m_stallTimeout);
+  connect(m_pDownloadThread, &InstallerDownload::progressChanged, m_progress, &QProgressBar::setValue);
+  connect(m_pDownloadThread, &InstallerDownload::finished, this, &NimboLoadView::OnFinished);
+  m_pDownloadThread->Start();
+}
+
+void NimboLoadView::OnFinished(InstallerDownload::Outcome outcome) {
+  // A failed download leaves the window as it is; a cancelled one was closed already.
+  if (outcome != InstallerDownload::Outcome::Installed) return;
+  close();
+  if (QWidget* main = m_mainWindow.MainWidget()) main->show();
+  m_mainWindow.StartTimer1(kReturnTimerMs);
+}
+
+void NimboLoadView::closeEvent(QCloseEvent* event) {
+  m_closed = true;
+  m_timer1.stop();
+  if (m_pDownloadThread) {
+    // Reports already on their way must not reach the closing window: a success queued
+    // before the close would otherwise still hand control back.
+    m_pDownloadThread->Cancel();
+    m_pDownloadThread->disconnect(this);
+    m_pDownloadThread->disconnect(m_progress);
+  }
+  event->accept();
+}
+
+}  // namespace tarvex

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "install/installer_download.h"
+#include "platform/services.h"
+
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <chrono>
+
+class QProgressBar;
+
+namespace tarvex {
+
+class MainWindowLink;
+
+// The download window of a game that is not installed yet: a frameless, skinned window
+// with a thin progress bar. Two seconds after its set-up it downloads the game's
+// installer, runs it and starts the game, then closes and hands control back to the main
+// window. A failed download leaves it open with the bar where it stopped; closing it
+// cancels the transfer and starts nothing afterwards. It deletes itself when it closes.
+class NimboLoadView final : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kProgressBarId = 1002;
+  static constexpr int kHiddenButtonId = 1003;
+  static constexpr int kWidth = 616;
+  static constexpr int kHeight = 228;
+  static constexpr int kReturnTimerMs = 500;
+  static constexpr std::chrono::milliseconds kStartDelay{2000};
+  static constexpr std::chrono::milliseconds kStallTimeout{60000};
+
+  // `services` and `mainWindow` must outlive the window.
+  NimboLoadView(const Services& services, MainWindowLink& mainWindow, QString gameKey, QString launchParams);
+
+  // The caption by which an open download window is found.
+  static QString Caption();
+  // The download window that is open (set up and not closed), or null.
+  static NimboLoadView* FindOpen();
+
+  // Before OnInitDialog: how long after the set-up the download starts.
+  void SetStartDelay(std::chrono::milliseconds delay) { m_startDelay = delay; }
+  // Before the download starts: no bytes for this long fail it.
+  void SetStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
+
+  // Caption, size, skin, controls and the start timer; the opener shows the window.
+  void OnInitDialog();
+
+  const QString& GameKey() const { return m_strGameKey; }
+  const QString& LaunchParams() const { return m_strLaunchParams; }
+  // The running or finished download; null until the start timer has fired.
+  InstallerDownload* Download() const { return m_pDownloadThread; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateControls();
+  void StartDownload();
+  void OnFinished(InstallerDownload::Outcome outcome);
+
+  Services m_services;
+  MainWindowLink& m_mainWindow;
+  const QString m_strGameKey;
+  const QString m_strLaunchParams;
+  std::chrono::milliseconds m_startDelay = kStartDelay;
+  std::chrono::milliseconds m_stallTimeout = kStallTimeout;
+  QTimer m_timer1;
+  QProgressBar* m_progress = nullptr;
+  InstallerDownload* m_pDownloadThread = nullptr;
+  bool m_closed = false;
+};
+
+}  // namespace tarvex

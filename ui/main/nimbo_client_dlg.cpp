@@ -18,6 +18,7 @@
 #include "portal/url_decode.h"
 #include "ui/main/main_window_skin.h"
 #include "ui/views/nimbo_game_view.h"
+#include "ui/views/nimbo_load_view.h"
 #include "ui/views/nimbo_pay_view.h"
 
 #include <QApplication>
@@ -264,7 +265,18 @@ void CNimboClientDlg::OpenPayView(const QString& address, int width, int height,
   Trace(QStringLiteral("----------------OpenPayView-----------------\n-"));
 }
 
-void CNimboClientDlg::OpenLoadView(const QString&, const QString&) {}
+void CNimboClientDlg::OpenLoadView(const QString& gameKey, const QString& launchParams) {
+  if (NimboLoadView* open = NimboLoadView::FindOpen()) {
+    // One download at a time: the open window keeps its game and parameters.
+    open->hide();
+    open->show();
+    Trace(QStringLiteral("----------------OpenLoadView------SW_SHOW-----------\n-"));
+    return;
+  }
+  auto* view = new NimboLoadView(m_services, *this, gameKey, launchParams);
+  view->OnInitDialog();
+  view->show();
+}
 
 void CNimboClientDlg::LaunchGame(const QString& launchAddress) { m_launcher.Launch(launchAddress); }
 

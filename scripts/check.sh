@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The second CI step: the unit tests under AddressSanitizer and UndefinedBehaviorSanitizer
+# (build-asan), the transfer and download worker tests under ThreadSanitizer (build-tsan),
+# and a short run of every fuzz target (build-fuzz). Run after scripts/test.sh, which
+# installs the build's packages; this adds clang and its sanitizer runtimes.
+# Usage: scripts/check.sh [FUZZ_SECONDS]   (per fuzz target, default 20)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+fuzz_seconds=${1:-20}
+jobs=2
+
+missing=()
+for package in clang libclang-rt-14-dev; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+step() { printf '\n== %s (%s)\n' "$1" "$(date +%T)"; }
+
+# Debug builds: the least compile time, and the sanitizers see every access.
+build_unit_tests() {
+  local folder=$1
+  shift
+  cmake -S . -B "$folder" -DCMAKE_BUILD_TYPE=Debug "$@" >/dev/null
+  cmake --build "$folder" --target unit_tests -j"$jobs" >/dev/null
+}
+
+step "unit tests under ASan+UBSan"
+build_unit_tests build-asan -DTARVEX_SANITIZE=ON
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir build-asan -L unit -j"$jobs" --output-on-failure --timeout 300
+
+step "worker-thread tests under TSan"
+build_unit_tests build-tsan -DTARVEX_TSAN=ON
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp \
+  build-tsan/tests/unit_tests \
+  --gtest_filter='InstallerDownload*:InstallerTransfer*:GameUrlRequest*:PortalTransport*:StartPing*:CarryOutGameUrl*'
+
+step "fuzz targets, ${fuzz_seconds} s each"
+fuzz/run.sh "$fuzz_seconds"
+step "done"

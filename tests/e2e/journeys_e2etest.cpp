@@ -1,0 +1,266 @@
+// The journeys a player takes, with the real NimboClient against the real reference
+// portal: what the portal received, which windows exist, and a screenshot of each step.
+#include "support/journey.h"
+#include "support/launcher_process.h"
+#include "support/portal_process.h"
+#include "support/wait.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace tarvex {
+namespace {
+
+using namespace tarvex::testing;
+
+constexpr int kTimeoutMs = 60000;
+const QString kMain = QStringLiteral("Tarvex Center");
+const QString kGame = QStringLiteral("Tarvex游戏");
+const QString kPay = QStringLiteral("Tarvex 게임 센타");
+const QString kLoad = QStringLiteral("TarvexLOAD");
+
+int CountTargets(const PortalProcess& portal, const QString& prefix) {
+  int count = 0;
+  for (const QString& target : portal.Targets()) count += target.startsWith(prefix) ? 1 : 0;
+  return count;
+}
+
+int IndexOf(const PortalProcess& portal, const QString& prefix) {
+  const QStringList targets = portal.Targets();
+  for (int i = 0; i < targets.size(); ++i)
+    if (targets[i].startsWith(prefix)) return i;
+  return -1;
+}
+
+QJsonObject RequestFor(const PortalProcess& portal, const QString& prefix) {
+  for (const QJsonObject& request : portal.Requests())
+    if (request.value("request_line").toString().section(' ', 1, 1).startsWith(prefix)) return request;
+  return {};
+}
+
+bool WindowGone(const QString& title) {
+  for (const WindowInfo& window : ListWindows())
+    if (window.title == title) return false;
+  return true;
+}
+
+// Clicks the top-right close button of a strip window (its position before and after the
+// layout pass overlaps 14 pixels from the right edge).
+void ClickCloseButton(const WindowInfo& window) {
+  const QPoint at = window.geometry.topLeft() + QPoint(window.geometry.width() - 14, 15);
+  QProcess::execute("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+}
+
+class JourneyTest : public ::testing::Test {
+ protected:
+  void SetUp() override { m_desktop.Reset(); }
+
+  PlayerDesktop m_desktop;
+};
+
+TEST_F(JourneyTest, TokenLeftOpensTheWebGameInItsOwnWindow) {
+  PortalProcess portal;
+  ASSERT_TRUE(portal.IsUp());
+  m_desktop.LeaveToken("WEBGAME1");
+  LauncherProcess launcher(portal.Host(), {});
+
+  ASSERT_TRUE(WaitForWindow(kMain, kTimeoutMs).has_value()) << launcher.Output().toStdString();
+  ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t == "/mini/server_inf_data/?key=WEBGAME1"; }, kTimeoutMs));
+  SaveScreenshot("1-server-information");
+  EXPECT_FALSE(m_desktop.TokenFileExists());
+
+  // The ping goes out before the start page, with an empty game id, as HTTP/1.0.
+  const int ping = IndexOf(portal, "/tj/minclient?game_id=&type=3&key=WEBGAME1");
+  ASSERT_GE(ping, 0);
+  EXPECT_LT(ping, IndexOf(portal, "/mini/server_inf_data/"));
+  const QJsonObject pingRequest = RequestFor(portal, "/tj/minclient");
+  EXPECT_EQ(pingRequest.value("request_line").toString(), "GET /tj/minclient?game_id=&type=3&key=WEBGAME1 HTTP/1.0");
+  EXPECT_EQ(pingRequest.value("headers").toObject().value("User-Agent").toString(), "NimboClient");
+  EXPECT_EQ(pingRequest.value("headers").toObject().value("Content-Type").toString(),
+            "application/x-www-form-urlencoded;charset=UTF-8");
+
+  // About three seconds later: the portal index and the game address, then the game.
+  const auto game = WaitForWindow(kGame, kTimeoutMs);
+  ASSERT_TRUE(game.has_value()) << launcher.Output().toStdString();
+  EXPECT_EQ(game->geometry, QRect(0, 0, 1920, 1080));  // the work area of the virtual screen
+  EXPECT_EQ(CountTargets(portal, "/outapi/game_get_box_url/?key=WEBGAME1"), 1);
+  EXPECT_EQ(RequestFor(portal, "/outapi/").value("request_line").toString(),
+            "GET /outapi/game_get_box_url/?key=WEBGAME1 HTTP/1.0");
+  EXPECT_LT(IndexOf(portal, "/mini/server_inf_data/"), IndexOf(portal, "/outapi/"));
+  EXPECT_GE(IndexOf(portal, "/mini/index"), 0);
+  ASSERT_TRUE(portal.WaitForTarget(
+      [](const QString& t) { return t == "/mini/play/web/1001/7/%E9%BE%99%E4%B9%8B%E6%80%92/dragonfans?v=2"; },
+      kTimeoutMs));
+  const auto main = WaitForWindow(kMain, kTimeoutMs);
+  ASSERT_TRUE(main.has_value());  // hidden and shown again without activation
+  EXPECT_EQ(main->geometry.size(), QSize(1320, 820));
+  WaitUntil([] { return false; }, 3000);  // let the game draw its first frames
+  SaveScreenshot("2-game-window");
+}
+
+TEST_F(JourneyTest, ServerParameterWithoutTokenSwitchesTheGpuOffAndAsksNothing) {
+  PortalProcess portal;
+  LauncherProcess launcher(portal.Host(), {"121"});
+  ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t == "/mini/servers/121"; }, kTimeoutMs))
+      << launcher.Output().toStdString();
+  ASSERT_TRUE(WaitForWindow(kMain, kTimeoutMs).has_value());
+  SaveScreenshot("servers-121");
+
+  // Every engine sub-process inherits the switches the launcher handed to the engine.
+  QProcess children;
+  children.start("pgrep", {"-P", QString::number(launcher.Pid())});
+  children.waitForFinished();
+  const QString child = QString::fromUtf8(children.readAllStandardOutput()).section('\n', 0, 0).trimmed();
+  ASSERT_FALSE(child.isEmpty());
+  QFile environ(QStringLiteral("/proc/%1/environ").arg(child));
+  ASSERT_TRUE(environ.open(QIODevice::ReadOnly));
+  const QByteArray environment = environ.readAll();
+  EXPECT_TRUE(environment.contains("--disable-gpu=1 --disable-gpu-compositing=1")) << environment.toStdString();
+
+  // No token: no ping, no timer, no game-address request.
+  WaitUntil([&] { return CountTargets(portal, "/outapi/") > 0; }, 5000);
+  EXPECT_EQ(CountTargets(portal, "/outapi/"), 0);
+  EXPECT_EQ(CountTargets(portal, "/tj/"), 0);
+}
+
+TEST_F(JourneyTest, PayLinkAsParameterOpensThePortalPayPage) {
+  PortalProcess portal;
+  LauncherProcess launcher(portal.Host(), {"zpay://order=5/x"});
+  ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t == "/mini/pay_app/?order=5"; }, kTimeoutMs))
+      << launcher.Output().toStdString();
+  ASSERT_TRUE(WaitForWindow(kMain, kTimeoutMs).has_value());
+  WaitUntil([] { return false; }, 2000);
+  SaveScreenshot("pay-page");
+}
+
+TEST_F(JourneyTest, LoginLinkOpensThePayWindowWhichReturnsThroughTheIndexAddress) {
+  // The start page clicks "sign in"; the sign-in page, opened in the pay window, cancels.
+  PortalProcess portal({"--click", "/mini/index/=login-link", "--click", "/mini/login=login-cancel"});
+  LauncherProcess launcher(portal.Host(), {});
+  const auto pay = WaitForWindow(kPay, kTimeoutMs);
+  ASSERT_TRUE(pay.has_value()) << launcher.Output().toStdString();
+  EXPECT_EQ(pay->geometry, QRect(0, 0, 420, 560));
+  ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t == "/mini/login?status=2&v=2"; }, kTimeoutMs));
+  SaveScreenshot("1-login-in-pay-window");
+
+  // "/index/" closes the pay window; the main window asks for the game half a second later.
+  ASSERT_TRUE(WaitUntil([] { return WindowGone(kPay); }, kTimeoutMs));
+  ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t.startsWith("/outapi/game_get_box_url/?key="); }, kTimeoutMs));
+  EXPECT_EQ(CountTargets(portal, "/mini/index/?login=cancel"), 0);  // the pay browser never loaded it
+  EXPECT_TRUE(WaitForWindow(kMain, kTimeoutMs).has_value());
+  SaveScreenshot("2-back-to-main");
+}
+
+TEST_F(JourneyTest, PlayLinkOpensAGameWhosePaymentPopUpOpensThePayWindow) {
+  PortalProcess portal({"--click", "/mini/index/=game-1001", "--click", "/mini/play/web/=recharge-button"});
+  LauncherProcess launcher(portal.Host(), {});
+  const auto game = WaitForWindow(kGame, kTimeoutMs);
+  ASSERT_TRUE(game.has_value()) << launcher.Output().toStdString();
+  const auto pay = WaitForWindow(kPay, kTimeoutMs);
+  ASSERT_TRUE(pay.has_value());
+  EXPECT_EQ(pay->geometry.size(), QSize(800, 612));
+  ASSERT_TRUE(portal.WaitForTarget(
+      [](const QString& t) { return t.startsWith("/payment/app_pay?") && t.endsWith("&status=2&v=2"); }, kTimeoutMs));
+  WaitUntil([] { return false; }, 2000);
+  SaveScreenshot("game-and-pay-window");
+
+  // The game window opened by a play link shows its close button at once; it hands back.
+  ClickCloseButton(*game);
+  ASSERT_TRUE(WaitUntil([] { return WindowGone(kGame); }, kTimeoutMs));
+  ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t.startsWith("/outapi/"); }, kTimeoutMs));
+}
+
+TEST_F(JourneyTest, MarkedLinksGoToTheUsersOwnBrowser) {
+  PortalProcess portal({"--click", "/mini/index/=support-link"});
+  LauncherProcess launcher(portal.Host(), {});
+  ASSERT_TRUE(WaitUntil([&] { return !m_desktop.OpenedInBrowser().isEmpty(); }, kTimeoutMs))
+      << launcher.Output().toStdString();
+  EXPECT_TRUE(m_desktop.OpenedInBrowser().constFirst().contains("kobutarget=_blank"));
+  EXPECT_EQ(CountTargets(portal, "/service/online"), 0);  // the launcher's browser kept its page
+}
+
+TEST_F(JourneyTest, ClientGameIsDownloadedInstalledStartedAndGetsItsShortcut) {
+  PortalProcess portal;
+  m_desktop.LeaveToken("CLIENTG1");
+  LauncherProcess launcher(portal.Host(), {});
+  ASSERT_TRUE(WaitForWindow(kLoad, kTimeoutMs).has_value()) << launcher.Output().toStdString();
+  SaveScreenshot("1-download-window");
+  ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t.startsWith("/games/hero/download-hero.exe?t="); }, kTimeoutMs));
+
+  const QString arguments = m_desktop.GamesFolder() + "/hero/args.log";
+  ASSERT_TRUE(WaitUntil([&] { return QFile::exists(arguments); }, kTimeoutMs)) << launcher.Output().toStdString();
+  const QString shortcut = m_desktop.DesktopFolder() + QStringLiteral("/히어로.desktop");
+  ASSERT_TRUE(WaitUntil([&] { return QFile::exists(shortcut); }, kTimeoutMs));
+  QFile entry(shortcut);
+  ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(entry.readAll());
+  // The shortcut starts the installed client, whatever copy runs now, with field 4.
+  EXPECT_TRUE(text.contains(QStringLiteral("Exec=\"%1\" \"srv7\"").arg(TARVEX_INSTALLED_CLIENT))) << text.toStdString();
+  EXPECT_TRUE(text.contains("Icon=" + m_desktop.GamesFolder() + "/hero/hero.ico"));
+  EXPECT_FALSE(text.contains("MimeType"));
+  EXPECT_TRUE(QFileInfo(shortcut).isExecutable());
+  ASSERT_TRUE(WaitUntil([] { return WindowGone(kLoad); }, kTimeoutMs));
+
+  // Handed back: the main window asks again, finds the game installed and starts it
+  // without a second download.
+  ASSERT_TRUE(WaitUntil([&] { return CountTargets(portal, "/outapi/") >= 2; }, kTimeoutMs));
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        QFile log(arguments);
+        return log.open(QIODevice::ReadOnly) && log.readAll().count('\n') >= 2;
+      },
+      kTimeoutMs));
+  QFile log(arguments);
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts), QStringList({"PARAMS123", "PARAMS123"}));
+  EXPECT_EQ(CountTargets(portal, "/games/"), 1);
+}
+
+TEST_F(JourneyTest, FailedDownloadLeavesTheWindowOpenAndStartsNothing) {
+  PortalProcess portal({"--fault", "/games/=reset:2000"});
+  m_desktop.LeaveToken("CLIENTG1");
+  LauncherProcess launcher(portal.Host(), {});
+  ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t.startsWith("/games/hero/"); }, kTimeoutMs))
+      << launcher.Output().toStdString();
+  WaitUntil([] { return false; }, 3000);
+  EXPECT_TRUE(WaitForWindow(kLoad, 1000).has_value());
+  EXPECT_FALSE(QFile::exists(m_desktop.GamesFolder() + "/hero/hero.exe"));
+  EXPECT_EQ(CountTargets(portal, "/outapi/"), 1);
+  EXPECT_TRUE(QDir(qEnvironmentVariable("XDG_CACHE_HOME") + "/Tarvex/tmp").isEmpty());
+}
+
+TEST_F(JourneyTest, NewerInstanceReplacesTheRunningOneMidJourney) {
+  PortalProcess portal;
+  m_desktop.LeaveToken("WEBGAME1");
+  LauncherProcess first(portal.Host(), {});
+  ASSERT_TRUE(WaitForWindow(kGame, kTimeoutMs).has_value()) << first.Output().toStdString();
+
+  LauncherProcess second(portal.Host(), {"121"});
+  EXPECT_EQ(first.WaitForExit(30000), 0);
+  ASSERT_TRUE(WaitUntil([] { return WindowGone(kGame); }, kTimeoutMs));
+  const auto main = WaitForWindow(kMain, kTimeoutMs);
+  ASSERT_TRUE(main.has_value());
+  EXPECT_EQ(main->pid, second.Pid());
+  SaveScreenshot("second-instance");
+}
+
+TEST_F(JourneyTest, PortalDownAtStartStillShowsTheWindowAndOpensNoGame) {
+  PortalProcess portal;
+  const QString host = portal.Host();
+  portal.Stop();
+  m_desktop.LeaveToken("WEBGAME1");
+  LauncherProcess launcher(host, {});
+  ASSERT_TRUE(WaitForWindow(kMain, kTimeoutMs).has_value()) << launcher.Output().toStdString();
+  EXPECT_FALSE(m_desktop.TokenFileExists());
+  WaitUntil([] { return false; }, 6000);  // past timer 1 and the failed request
+  EXPECT_TRUE(WindowGone(kGame));
+  EXPECT_TRUE(launcher.IsRunning());
+  SaveScreenshot("portal-down");
+}
+
+}  // namespace
+}  // namespace tarvex

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "support/launcher_process.h"
+#include "support/portal_process.h"
+
+#include <QDir>
+#include <QString>
+#include <QStringList>
+
+namespace tarvex::testing {
+
+// The player's side of a journey: the token left for the launcher, the user's own web
+// browser (a recorder registered as the desktop's http handler) and the desktop folder.
+class PlayerDesktop {
+ public:
+  PlayerDesktop();
+
+  // Leaves a one-time token for the next start (its first bytes are what the launcher reads).
+  void LeaveToken(const QByteArray& bytes) const;
+  bool TokenFileExists() const;
+  // The addresses the user's browser was asked to open.
+  QStringList OpenedInBrowser() const;
+  QString DesktopFolder() const;
+  QString GamesFolder() const;
+  // Removes what earlier journeys left: games, shortcuts, downloads, the browser profile.
+  void Reset() const;
+};
+
+}  // namespace tarvex::testing

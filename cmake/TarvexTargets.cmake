@@ -1,8 +1,18 @@
 # Compiler settings shared by every target the project builds itself.
+option(TARVEX_TSAN "Build with ThreadSanitizer (instead of TARVEX_SANITIZE)" OFF)
+option(TARVEX_FUZZ "Build the libFuzzer targets in fuzz/ (clang only)" OFF)
+if(TARVEX_TSAN AND TARVEX_SANITIZE)
+  message(FATAL_ERROR "TARVEX_TSAN and TARVEX_SANITIZE cannot be combined")
+endif()
+
 function(tarvex_target_defaults target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
   if(TARVEX_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+  if(TARVEX_TSAN)
+    target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=thread)
   endif()
 endfunction()

@@ -8,7 +8,12 @@
 namespace tarvex {
 
 InstanceHandover::InstanceHandover(QString socketPath, QObject* parent)
-    : QObject(parent), m_socketPath(std::move(socketPath)) {}
+    : QObject(parent), m_socketPath(std::move(socketPath)), m_turn(m_socketPath + QStringLiteral(".lock")) {}
+
+void InstanceHandover::WaitForTurn(int waitMilliseconds) {
+  // A lock left by a crashed instance is stale at once (its process is gone).
+  m_turn.tryLock(waitMilliseconds);
+}
 
 InstanceHandover::~InstanceHandover() { Release(); }
 
@@ -33,7 +38,9 @@ bool InstanceHandover::Listen() {
   m_server = new QLocalServer(this);
   m_server->setSocketOptions(QLocalServer::UserAccessOption);
   QLocalServer::removeServer(m_socketPath);
-  if (!m_server->listen(m_socketPath)) return false;
+  const bool listening = m_server->listen(m_socketPath);
+  if (m_turn.isLocked()) m_turn.unlock();
+  if (!listening) return false;
   connect(m_server, &QLocalServer::newConnection, this, &InstanceHandover::OnNewConnection);
   return true;
 }
@@ -57,6 +64,9 @@ void InstanceHandover::OnNewConnection() {
         return;
       }
       m_waiting.append(socket);
+      // Give the name up now, while the socket file is still ours: closing the server
+      // later, at exit, would delete the newer instance's socket under the same name.
+      m_server->close();
       Q_EMIT instanceMessageReceived();
     });
     connect(socket, &QLocalSocket::disconnected, socket, [this, socket] {

@@ -14,6 +14,8 @@ namespace {
 
 // How long a starting instance waits for the running one to let go of the profile.
 constexpr int kHandoverWaitMs = 8000;
+// How long a starting instance waits for the ones started just before it to settle.
+constexpr int kTurnWaitMs = 60000;
 
 }  // namespace
 
@@ -37,6 +39,7 @@ bool CNimboClientApp::InitInstance() {
   QApplication::setQuitOnLastWindowClosed(false);
 
   m_handover = std::make_unique<InstanceHandover>(paths::InstanceSocket(QStringLiteral("Tarvex Center")));
+  m_handover->WaitForTurn(kTurnWaitMs);
   m_handover->TellRunningInstance(kHandoverWaitMs);
   m_handover->Listen();
 

@@ -1,0 +1,159 @@
+// The launcher under a misbehaving portal, a full disk and a burst of starts: no crash,
+// no hang beyond the time-outs, no partial installer started, the token consumed once.
+#include "support/journey.h"
+#include "support/launcher_process.h"
+#include "support/portal_process.h"
+#include "support/wait.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tarvex {
+namespace {
+
+using namespace tarvex::testing;
+
+constexpr int kTimeoutMs = 60000;
+const QString kMain = QStringLiteral("Tarvex Center");
+const QString kGame = QStringLiteral("Tarvex游戏");
+const QString kLoad = QStringLiteral("TarvexLOAD");
+
+int CountTargets(const PortalProcess& portal, const QString& prefix) {
+  int count = 0;
+  for (const QString& target : portal.Targets()) count += target.startsWith(prefix) ? 1 : 0;
+  return count;
+}
+
+bool HasWindow(const QString& title) {
+  for (const WindowInfo& window : ListWindows())
+    if (window.title == title) return true;
+  return false;
+}
+
+// Every running process of this executable.
+QList<qint64> ClientProcesses() {
+  const QString self = QFileInfo(QStringLiteral(TARVEX_CLIENT_EXE)).canonicalFilePath();
+  QList<qint64> found;
+  for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+    bool isPid = false;
+    const qint64 pid = entry.toLongLong(&isPid);
+    if (isPid && QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath() == self) found.append(pid);
+  }
+  return found;
+}
+
+class FaultTest : public ::testing::Test {
+ protected:
+  void SetUp() override { m_desktop.Reset(); }
+  PlayerDesktop m_desktop;
+};
+
+class GameAddressFaultTest : public FaultTest, public ::testing::WithParamInterface<const char*> {};
+
+INSTANTIATE_TEST_SUITE_P(Faults, GameAddressFaultTest,
+                         ::testing::Values("404", "500", "redirect-loop", "oversize", "garbage", "reset:5"));
+
+TEST_P(GameAddressFaultTest, NoGameOpensAndTheLauncherStaysUsable) {
+  PortalProcess portal({"--fault", QStringLiteral("/outapi/=%1").arg(GetParam())});
+  m_desktop.LeaveToken("WEBGAME1");
+  LauncherProcess launcher(portal.Host(), {});
+  ASSERT_TRUE(WaitForWindow(kMain, kTimeoutMs).has_value()) << launcher.Output().toStdString();
+  ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t.startsWith("/outapi/"); }, kTimeoutMs));
+  // Failed, or answered with something that is no usable answer (an oversized body is cut).
+  ASSERT_TRUE(WaitUntil([&] { return launcher.Output().contains("POST出错") || launcher.Output().contains("POST成功"); }, kTimeoutMs))
+      << launcher.Output().toStdString();
+  EXPECT_FALSE(HasWindow(kGame));
+  EXPECT_TRUE(launcher.IsRunning());
+  EXPECT_FALSE(m_desktop.TokenFileExists());
+  EXPECT_EQ(CountTargets(portal, "/tj/minclient"), 1);
+  EXPECT_TRUE(HasWindow(kMain));
+}
+
+TEST_F(FaultTest, AnswerInPiecesStillOpensTheGame) {
+  PortalProcess portal({"--fault", "/outapi/=chunks:4:200"});
+  m_desktop.LeaveToken("WEBGAME1");
+  LauncherProcess launcher(portal.Host(), {});
+  EXPECT_TRUE(WaitForWindow(kGame, kTimeoutMs).has_value()) << launcher.Output().toStdString();
+}
+
+TEST_F(FaultTest, StalledPortalFailsAfterItsTimeOutWithoutFreezingTheWindow) {
+  PortalProcess portal({"--fault", "/outapi/=stall:45000"});
+  m_desktop.LeaveToken("WEBGAME1");
+  LauncherProcess launcher(portal.Host(), {});
+  ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t.startsWith("/outapi/"); }, kTimeoutMs));
+  // The request gives up by itself after 30 s without data.
+  EXPECT_TRUE(WaitUntil([&] { return launcher.Output().contains("POST出错"); }, 40000))
+      << launcher.Output().toStdString();
+  EXPECT_FALSE(HasWindow(kGame));
+  EXPECT_TRUE(launcher.IsRunning());
+}
+
+TEST_F(FaultTest, FullDiskFailsTheDownloadAndStartsNoPartialInstaller) {
+  const QString installers = qEnvironmentVariable("XDG_CACHE_HOME") + "/Tarvex/tmp";
+  QDir().mkpath(installers);
+  if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=256k,mode=0700", "tmpfs", installers}) != 0)
+    GTEST_SKIP() << "cannot mount a small file system here (needs root)";
+  const std::shared_ptr<void> unmount(nullptr, [&](void*) { QProcess::execute("umount", {installers}); });
+
+  PortalProcess portal({"--installer-pad", "4194304"});
+  m_desktop.LeaveToken("CLIENTG1");
+  LauncherProcess launcher(portal.Host(), {});
+  ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t.startsWith("/games/hero/"); }, kTimeoutMs))
+      << launcher.Output().toStdString();
+  WaitUntil([] { return false; }, 4000);
+  EXPECT_TRUE(HasWindow(kLoad));
+  EXPECT_FALSE(QFile::exists(m_desktop.GamesFolder() + "/hero/hero.exe"));
+  EXPECT_TRUE(QDir(installers).isEmpty()) << QDir(installers).entryList().join(' ').toStdString();
+  EXPECT_TRUE(launcher.IsRunning());
+}
+
+TEST_F(FaultTest, TwentyQuickStartsLeaveExactlyOneInstanceAndNoOrphans) {
+  PortalProcess portal;
+  std::vector<std::unique_ptr<LauncherProcess>> launchers;
+  for (int i = 0; i < 20; ++i) {
+    launchers.push_back(std::make_unique<LauncherProcess>(portal.Host(), QStringList{}));
+    WaitUntil([] { return false; }, 100);
+  }
+  LauncherProcess& last = *launchers.back();
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        int running = 0;
+        for (const auto& launcher : launchers) running += launcher->IsRunning() ? 1 : 0;
+        return running == 1;
+      },
+      180000));
+  EXPECT_TRUE(last.IsRunning());
+  const auto main = WaitForWindow(kMain, kTimeoutMs);
+  ASSERT_TRUE(main.has_value());
+  EXPECT_EQ(main->pid, last.Pid());
+  // Every process of this executable belongs to the one that stayed.
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (qint64 pid : ClientProcesses()) {
+          QFile status(QStringLiteral("/proc/%1/stat").arg(pid));
+          if (!status.open(QIODevice::ReadOnly)) continue;
+          if (pid == last.Pid()) continue;
+          // An engine sub-process of the last instance has it as an ancestor.
+          qint64 ancestor = pid;
+          bool ours = false;
+          while (ancestor > 1 && !ours) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(ancestor));
+            if (!stat.open(QIODevice::ReadOnly)) break;
+            ancestor = QString::fromUtf8(stat.readAll()).section(')', -1).section(' ', 2, 2).toLongLong();
+            ours = ancestor == last.Pid();
+          }
+          if (!ours) return false;
+        }
+        return true;
+      },
+      kTimeoutMs));
+}
+
+}  // namespace
+}  // namespace tarvex

@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin
   libcurl4-openssl-dev libcpp-httplib-dev
   googletest libgtest-dev
-  xvfb xauth x11-utils xdotool imagemagick fonts-noto-cjk fonts-dejavu-core
+  xvfb xauth x11-utils xdotool openbox wmctrl imagemagick fonts-noto-cjk fonts-dejavu-core
   desktop-file-utils xdg-utils
 )
 

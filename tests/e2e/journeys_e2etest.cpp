@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace tarvex {
 namespace {
 
@@ -100,6 +102,35 @@ TEST_F(JourneyTest, TokenLeftOpensTheWebGameInItsOwnWindow) {
   EXPECT_EQ(main->geometry.size(), QSize(1320, 820));
   WaitUntil([] { return false; }, 3000);  // let the game draw its first frames
   SaveScreenshot("2-game-window");
+}
+
+TEST_F(JourneyTest, GameClosedAfterConfirmationHandsBackAndTheMainWindowAsksAgain) {
+  // Closing a window the way a desktop does it needs a window manager on the display.
+  QProcess windowManager;
+  windowManager.start("openbox", {"--sm-disable"});
+  ASSERT_TRUE(windowManager.waitForStarted(10000));
+  const std::shared_ptr<void> stopWindowManager(nullptr, [&](void*) {
+    windowManager.terminate();
+    windowManager.waitForFinished(5000);
+  });
+
+  PortalProcess portal;
+  m_desktop.LeaveToken("WEBGAME1");
+  LauncherProcess launcher(portal.Host(), {});
+  ASSERT_TRUE(WaitForWindow(kGame, kTimeoutMs).has_value()) << launcher.Output().toStdString();
+  ASSERT_EQ(CountTargets(portal, "/outapi/"), 1);
+
+  QProcess::execute("wmctrl", {"-c", kGame});
+  ASSERT_TRUE(WaitForWindow(QStringLiteral("따뜻한 힌트"), kTimeoutMs).has_value());
+  SaveScreenshot("1-close-question");
+  QProcess::execute("bash", {"-c", "id=$(xdotool search --name '따뜻한 힌트' | head -1); "
+                                   "xdotool windowactivate --sync $id; xdotool key --clearmodifiers Return"});
+
+  // Yes: the game window is gone, the main window shows and asks for the game again.
+  ASSERT_TRUE(WaitUntil([&] { return CountTargets(portal, "/outapi/") == 2; }, kTimeoutMs))
+      << launcher.Output().toStdString();
+  EXPECT_TRUE(WaitForWindow(kMain, kTimeoutMs).has_value());
+  SaveScreenshot("2-asked-again");
 }
 
 TEST_F(JourneyTest, ServerParameterWithoutTokenSwitchesTheGpuOffAndAsksNothing) {

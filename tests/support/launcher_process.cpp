@@ -50,7 +50,8 @@ void LauncherProcess::Stop() {
 QList<WindowInfo> ListWindows() {
   // xprop knows each client's pid; xwininfo its title and absolute geometry.
   QProcess tree;
-  tree.start("xwininfo", {"-root", "-children"});
+  // The whole tree: under a window manager, application windows sit inside its frames.
+  tree.start("xwininfo", {"-root", "-tree"});
   tree.waitForFinished(10000);
   QList<WindowInfo> windows;
   static const QRegularExpression line(QStringLiteral(R"re(^\s*(0x[0-9a-f]+) "(.*)": .*\s(\d+)x(\d+)\+(-?\d+)\+(-?\d+)\s+\+(-?\d+)\+(-?\d+)\s*$)re"));

@@ -8,7 +8,9 @@
 #include "support/fake_services.h"
 #include "support/page_server.h"
 #include "support/shared_runtime.h"
+#include "ui/main/main_window_skin.h"
 #include "ui/main/nimbo_client_dlg.h"
+#include "ui/chrome/control_lookup.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -17,7 +19,11 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWebEngineCookieStore>
 #include <QWebEngineHistory>
+#include <QWebEngineProfile>
+#include <QAbstractButton>
+#include <QNetworkCookie>
 
 #include <gtest/gtest.h>
 
@@ -198,6 +204,49 @@ TEST_F(MainWindowTest, Timer1StopsBeforeItsWorkAndReturnsToThePortalIndex) {
   EXPECT_EQ(m_window->Timer1().interval(), 50);
   ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(m_server.Requests().contains(QStringLiteral("/mini/index"))); }, kLoadTimeoutMs));
   EXPECT_FALSE(m_window->Timer1().isActive());
+}
+
+TEST_F(MainWindowTest, StripButtonsCloseMinimiseGoHomeAndClearThePortalCookies) {
+  WaitForLoad();
+  for (int id : {kMainCloseButtonId, kMainMinimizeButtonId, kMainHomeButtonId, kMainClearCacheButtonId})
+    ASSERT_NE(FindControl(m_window.get(), id), nullptr) << id;
+
+  // Home: the portal index, without a trailing slash.
+  m_window->OnCommand(kMainHomeButtonId);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return m_server.Requests().contains(QStringLiteral("/mini/index")); }, kLoadTimeoutMs));
+
+  // Clear cache: the portal's cookies go, another site's stay, then the index loads again.
+  QWebEngineCookieStore* store = SharedRuntime().Profile()->cookieStore();
+  QNetworkCookie portal("session", "portal");
+  portal.setDomain("127.0.0.1");
+  portal.setPath("/");
+  QNetworkCookie other("session", "other");
+  other.setDomain(".other.test");
+  other.setPath("/");
+  QList<QByteArray> added;
+  QList<QByteArray> removed;
+  QObject::connect(store, &QWebEngineCookieStore::cookieAdded, m_window.get(),
+                   [&](const QNetworkCookie& cookie) { added.append(cookie.value()); });
+  QObject::connect(store, &QWebEngineCookieStore::cookieRemoved, m_window.get(),
+                   [&](const QNetworkCookie& cookie) { removed.append(cookie.value()); });
+  store->setCookie(portal, QUrl("http://127.0.0.1/"));
+  store->setCookie(other, QUrl("http://www.other.test/"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return added.contains("portal") && added.contains("other"); }, kLoadTimeoutMs));
+  const qsizetype indexLoads = m_server.Requests().count(QStringLiteral("/mini/index"));
+  m_window->OnCommand(kMainClearCacheButtonId);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return m_server.Requests().count(QStringLiteral("/mini/index")) > indexLoads; },
+                              kLoadTimeoutMs));
+  EXPECT_TRUE(removed.contains("portal"));
+  EXPECT_FALSE(removed.contains("other"));
+  EXPECT_TRUE(m_fakes.prompt.Questions().isEmpty());
+
+  m_window->OnCommand(kMainMinimizeButtonId);
+  EXPECT_TRUE(m_window->isMinimized());
+
+  m_fakes.prompt.Script(Prompt::Answer::No);
+  qobject_cast<QAbstractButton*>(FindControl(m_window.get(), kMainCloseButtonId))->click();
+  ASSERT_EQ(m_fakes.prompt.Questions().size(), 1);
+  EXPECT_EQ(m_fakes.prompt.Questions().constFirst().caption, QStringLiteral("따뜻한 힌트"));
 }
 
 TEST_F(MainWindowTest, InstanceMessageUnderAMessageBoxEndsOnlyAfterTheBoxReturns) {

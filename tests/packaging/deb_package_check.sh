@@ -20,6 +20,8 @@ grep -qx './usr/share/applications/nimboclient.desktop' "$work/contents"
 grep -qx './usr/share/icons/hicolor/128x128/apps/nimboclient.png' "$work/contents"
 if grep -q 'tarvex-portal\|/tests/' "$work/contents"; then echo "test tools in the package"; exit 1; fi
 
+installed=1
+trap 'rm -rf "$work"; [ -z "${installed:-}" ] || dpkg -r nimboclient >/dev/null 2>&1 || true' EXIT
 dpkg -i "$package" >/dev/null
 desktop-file-validate /usr/share/applications/nimboclient.desktop
 grep -qx 'MimeType=x-scheme-handler/zpay;' /usr/share/applications/nimboclient.desktop
@@ -29,6 +31,7 @@ echo "zpay handler: $handler"
 [ "$handler" = "nimboclient.desktop" ]
 
 dpkg -r nimboclient >/dev/null
+installed=
 for path in /usr/bin/NimboClient /usr/share/applications/nimboclient.desktop \
             /usr/share/icons/hicolor/128x128/apps/nimboclient.png; do
   [ ! -e "$path" ] || { echo "left behind: $path"; exit 1; }

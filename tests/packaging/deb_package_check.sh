@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Debian package from the build tree, installs it on this machine, checks the
-# launcher is the zpay:// handler, removes it and checks nothing is left behind.
+# launcher is the zpay:// handler, removes (purges) it and checks nothing is left behind.
 # Usage: deb_package_check.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -21,7 +21,7 @@ grep -qx './usr/share/icons/hicolor/128x128/apps/nimboclient.png' "$work/content
 if grep -q 'tarvex-portal\|/tests/' "$work/contents"; then echo "test tools in the package"; exit 1; fi
 
 installed=1
-trap 'rm -rf "$work"; [ -z "${installed:-}" ] || dpkg -r nimboclient >/dev/null 2>&1 || true' EXIT
+trap 'rm -rf "$work"; [ -z "${installed:-}" ] || dpkg -P nimboclient >/dev/null 2>&1 || true' EXIT
 dpkg -i "$package" >/dev/null
 desktop-file-validate /usr/share/applications/nimboclient.desktop
 grep -qx 'MimeType=x-scheme-handler/zpay;' /usr/share/applications/nimboclient.desktop
@@ -30,8 +30,9 @@ handler=$(XDG_CURRENT_DESKTOP= xdg-mime query default x-scheme-handler/zpay)
 echo "zpay handler: $handler"
 [ "$handler" = "nimboclient.desktop" ]
 
-dpkg -r nimboclient >/dev/null
+dpkg -P nimboclient >/dev/null
 installed=
+if dpkg-query -W nimboclient >/dev/null 2>&1; then echo "dpkg still knows the package"; exit 1; fi
 for path in /usr/bin/NimboClient /usr/share/applications/nimboclient.desktop \
             /usr/share/icons/hicolor/128x128/apps/nimboclient.png; do
   [ ! -e "$path" ] || { echo "left behind: $path"; exit 1; }

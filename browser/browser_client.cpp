@@ -4,6 +4,7 @@
 #include "browser/navigation_routing.h"
 #include "browser/views.h"
 #include "platform/default_browser.h"
+#include "platform/overloaded.h"
 #include "platform/paths.h"
 #include "platform/prompt.h"
 
@@ -76,14 +77,6 @@ void BrowserClient::OnBeforeDownload(BrowserView* browser, QWebEngineDownloadReq
 }  // namespace tarvex
 
 namespace tarvex {
-namespace {
-
-template <class... Handlers>
-struct Overloaded : Handlers... {
-  using Handlers::operator()...;
-};
-
-}  // namespace
 
 bool BrowserClient::Follow(const route::Decision& decision, Views& views, DefaultBrowser& defaultBrowser,
                            const std::function<void()>& closeAndReturn) {

@@ -3,19 +3,12 @@
 #include "browser/views.h"
 #include "install/desktop_shortcut.h"
 #include "install/launch_decision.h"
+#include "platform/overloaded.h"
 #include "platform/program_starter.h"
 #include "platform/prompt.h"
 #include "platform/trace.h"
 
 namespace tarvex {
-namespace {
-
-template <class... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
-
-}  // namespace
 
 GameLauncher::GameLauncher(Views& views, Prompt& prompt, ProgramStarter& programStarter)
     : m_views(views), m_prompt(prompt), m_programStarter(programStarter) {}

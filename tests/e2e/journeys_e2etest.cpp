@@ -25,12 +25,6 @@ const QString kGame = QStringLiteral("Tarvex游戏");
 const QString kPay = QStringLiteral("Tarvex 게임 센타");
 const QString kLoad = QStringLiteral("TarvexLOAD");
 
-int CountTargets(const PortalProcess& portal, const QString& prefix) {
-  int count = 0;
-  for (const QString& target : portal.Targets()) count += target.startsWith(prefix) ? 1 : 0;
-  return count;
-}
-
 int IndexOf(const PortalProcess& portal, const QString& prefix) {
   const QStringList targets = portal.Targets();
   for (int i = 0; i < targets.size(); ++i)
@@ -42,12 +36,6 @@ QJsonObject RequestFor(const PortalProcess& portal, const QString& prefix) {
   for (const QJsonObject& request : portal.Requests())
     if (request.value("request_line").toString().section(' ', 1, 1).startsWith(prefix)) return request;
   return {};
-}
-
-bool WindowGone(const QString& title) {
-  for (const WindowInfo& window : ListWindows())
-    if (window.title == title) return false;
-  return true;
 }
 
 // Clicks the top-right close button of a strip window (its position before and after the
@@ -89,7 +77,7 @@ TEST_F(JourneyTest, TokenLeftOpensTheWebGameInItsOwnWindow) {
   const auto game = WaitForWindow(kGame, kTimeoutMs);
   ASSERT_TRUE(game.has_value()) << launcher.Output().toStdString();
   EXPECT_EQ(game->geometry, QRect(0, 0, 1920, 1080));  // the work area of the virtual screen
-  EXPECT_EQ(CountTargets(portal, "/outapi/game_get_box_url/?key=WEBGAME1"), 1);
+  EXPECT_EQ(portal.CountTargets("/outapi/game_get_box_url/?key=WEBGAME1"), 1);
   EXPECT_EQ(RequestFor(portal, "/outapi/").value("request_line").toString(),
             "GET /outapi/game_get_box_url/?key=WEBGAME1 HTTP/1.0");
   EXPECT_LT(IndexOf(portal, "/mini/server_inf_data/"), IndexOf(portal, "/outapi/"));
@@ -118,7 +106,7 @@ TEST_F(JourneyTest, GameClosedAfterConfirmationHandsBackAndTheMainWindowAsksAgai
   m_desktop.LeaveToken("WEBGAME1");
   LauncherProcess launcher(portal.Host(), {});
   ASSERT_TRUE(WaitForWindow(kGame, kTimeoutMs).has_value()) << launcher.Output().toStdString();
-  ASSERT_EQ(CountTargets(portal, "/outapi/"), 1);
+  ASSERT_EQ(portal.CountTargets("/outapi/"), 1);
 
   QProcess::execute("wmctrl", {"-c", kGame});
   ASSERT_TRUE(WaitForWindow(QStringLiteral("따뜻한 힌트"), kTimeoutMs).has_value());
@@ -127,7 +115,7 @@ TEST_F(JourneyTest, GameClosedAfterConfirmationHandsBackAndTheMainWindowAsksAgai
                                    "xdotool windowactivate --sync $id; xdotool key --clearmodifiers Return"});
 
   // Yes: the game window is gone, the main window shows and asks for the game again.
-  ASSERT_TRUE(WaitUntil([&] { return CountTargets(portal, "/outapi/") == 2; }, kTimeoutMs))
+  ASSERT_TRUE(WaitUntil([&] { return portal.CountTargets("/outapi/") == 2; }, kTimeoutMs))
       << launcher.Output().toStdString();
   EXPECT_TRUE(WaitForWindow(kMain, kTimeoutMs).has_value());
   SaveScreenshot("2-asked-again");
@@ -153,9 +141,9 @@ TEST_F(JourneyTest, ServerParameterWithoutTokenSwitchesTheGpuOffAndAsksNothing) 
   EXPECT_TRUE(environment.contains("--disable-gpu=1 --disable-gpu-compositing=1")) << environment.toStdString();
 
   // No token: no ping, no timer, no game-address request.
-  WaitUntil([&] { return CountTargets(portal, "/outapi/") > 0; }, 5000);
-  EXPECT_EQ(CountTargets(portal, "/outapi/"), 0);
-  EXPECT_EQ(CountTargets(portal, "/tj/"), 0);
+  WaitUntil([&] { return portal.CountTargets("/outapi/") > 0; }, 5000);
+  EXPECT_EQ(portal.CountTargets("/outapi/"), 0);
+  EXPECT_EQ(portal.CountTargets("/tj/"), 0);
 }
 
 TEST_F(JourneyTest, PayLinkAsParameterOpensThePortalPayPage) {
@@ -179,9 +167,9 @@ TEST_F(JourneyTest, LoginLinkOpensThePayWindowWhichReturnsThroughTheIndexAddress
   SaveScreenshot("1-login-in-pay-window");
 
   // "/index/" closes the pay window; the main window asks for the game half a second later.
-  ASSERT_TRUE(WaitUntil([] { return WindowGone(kPay); }, kTimeoutMs));
+  ASSERT_TRUE(WaitUntil([] { return !HasWindow(kPay); }, kTimeoutMs));
   ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t.startsWith("/outapi/game_get_box_url/?key="); }, kTimeoutMs));
-  EXPECT_EQ(CountTargets(portal, "/mini/index/?login=cancel"), 0);  // the pay browser never loaded it
+  EXPECT_EQ(portal.CountTargets("/mini/index/?login=cancel"), 0);  // the pay browser never loaded it
   EXPECT_TRUE(WaitForWindow(kMain, kTimeoutMs).has_value());
   SaveScreenshot("2-back-to-main");
 }
@@ -201,7 +189,7 @@ TEST_F(JourneyTest, PlayLinkOpensAGameWhosePaymentPopUpOpensThePayWindow) {
 
   // The game window opened by a play link shows its close button at once; it hands back.
   ClickCloseButton(*game);
-  ASSERT_TRUE(WaitUntil([] { return WindowGone(kGame); }, kTimeoutMs));
+  ASSERT_TRUE(WaitUntil([] { return !HasWindow(kGame); }, kTimeoutMs));
   ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t.startsWith("/outapi/"); }, kTimeoutMs));
 }
 
@@ -211,7 +199,7 @@ TEST_F(JourneyTest, MarkedLinksGoToTheUsersOwnBrowser) {
   ASSERT_TRUE(WaitUntil([&] { return !m_desktop.OpenedInBrowser().isEmpty(); }, kTimeoutMs))
       << launcher.Output().toStdString();
   EXPECT_TRUE(m_desktop.OpenedInBrowser().constFirst().contains("kobutarget=_blank"));
-  EXPECT_EQ(CountTargets(portal, "/service/online"), 0);  // the launcher's browser kept its page
+  EXPECT_EQ(portal.CountTargets("/service/online"), 0);  // the launcher's browser kept its page
 }
 
 TEST_F(JourneyTest, ClientGameIsDownloadedInstalledStartedAndGetsItsShortcut) {
@@ -234,11 +222,11 @@ TEST_F(JourneyTest, ClientGameIsDownloadedInstalledStartedAndGetsItsShortcut) {
   EXPECT_TRUE(text.contains("Icon=" + m_desktop.GamesFolder() + "/hero/hero.ico"));
   EXPECT_FALSE(text.contains("MimeType"));
   EXPECT_TRUE(QFileInfo(shortcut).isExecutable());
-  ASSERT_TRUE(WaitUntil([] { return WindowGone(kLoad); }, kTimeoutMs));
+  ASSERT_TRUE(WaitUntil([] { return !HasWindow(kLoad); }, kTimeoutMs));
 
   // Handed back: the main window asks again, finds the game installed and starts it
   // without a second download.
-  ASSERT_TRUE(WaitUntil([&] { return CountTargets(portal, "/outapi/") >= 2; }, kTimeoutMs));
+  ASSERT_TRUE(WaitUntil([&] { return portal.CountTargets("/outapi/") >= 2; }, kTimeoutMs));
   ASSERT_TRUE(WaitUntil(
       [&] {
         QFile log(arguments);
@@ -248,7 +236,7 @@ TEST_F(JourneyTest, ClientGameIsDownloadedInstalledStartedAndGetsItsShortcut) {
   QFile log(arguments);
   ASSERT_TRUE(log.open(QIODevice::ReadOnly));
   EXPECT_EQ(QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts), QStringList({"PARAMS123", "PARAMS123"}));
-  EXPECT_EQ(CountTargets(portal, "/games/"), 1);
+  EXPECT_EQ(portal.CountTargets("/games/"), 1);
 }
 
 TEST_F(JourneyTest, FailedDownloadLeavesTheWindowOpenAndStartsNothing) {
@@ -260,7 +248,7 @@ TEST_F(JourneyTest, FailedDownloadLeavesTheWindowOpenAndStartsNothing) {
   WaitUntil([] { return false; }, 3000);
   EXPECT_TRUE(WaitForWindow(kLoad, 1000).has_value());
   EXPECT_FALSE(QFile::exists(m_desktop.GamesFolder() + "/hero/hero.exe"));
-  EXPECT_EQ(CountTargets(portal, "/outapi/"), 1);
+  EXPECT_EQ(portal.CountTargets("/outapi/"), 1);
   EXPECT_TRUE(QDir(qEnvironmentVariable("XDG_CACHE_HOME") + "/Tarvex/tmp").isEmpty());
 }
 
@@ -272,7 +260,7 @@ TEST_F(JourneyTest, NewerInstanceReplacesTheRunningOneMidJourney) {
 
   LauncherProcess second(portal.Host(), {"121"});
   EXPECT_EQ(first.WaitForExit(30000), 0);
-  ASSERT_TRUE(WaitUntil([] { return WindowGone(kGame); }, kTimeoutMs));
+  ASSERT_TRUE(WaitUntil([] { return !HasWindow(kGame); }, kTimeoutMs));
   const auto main = WaitForWindow(kMain, kTimeoutMs);
   ASSERT_TRUE(main.has_value());
   EXPECT_EQ(main->pid, second.Pid());
@@ -288,7 +276,7 @@ TEST_F(JourneyTest, PortalDownAtStartStillShowsTheWindowAndOpensNoGame) {
   ASSERT_TRUE(WaitForWindow(kMain, kTimeoutMs).has_value()) << launcher.Output().toStdString();
   EXPECT_FALSE(m_desktop.TokenFileExists());
   WaitUntil([] { return false; }, 6000);  // past timer 1 and the failed request
-  EXPECT_TRUE(WindowGone(kGame));
+  EXPECT_TRUE(!HasWindow(kGame));
   EXPECT_TRUE(launcher.IsRunning());
   SaveScreenshot("portal-down");
 }

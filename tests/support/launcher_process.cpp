@@ -76,6 +76,12 @@ QList<WindowInfo> ListWindows() {
   return windows;
 }
 
+bool HasWindow(const QString& title) {
+  for (const WindowInfo& window : ListWindows())
+    if (window.title == title) return true;
+  return false;
+}
+
 std::optional<WindowInfo> WaitForWindow(const QString& title, int timeoutMs) {
   std::optional<WindowInfo> found;
   WaitUntil(

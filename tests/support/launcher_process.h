@@ -39,6 +39,8 @@ struct WindowInfo {
 
 // The mapped top-level windows of the display, by the X server's own account.
 QList<WindowInfo> ListWindows();
+// Whether a window with exactly this title is shown.
+bool HasWindow(const QString& title);
 // Waits until a window with exactly this title is shown; returns it.
 std::optional<WindowInfo> WaitForWindow(const QString& title, int timeoutMs);
 // Saves a picture of the whole screen as a test artefact and returns its path.

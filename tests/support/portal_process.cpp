@@ -57,6 +57,12 @@ QStringList PortalProcess::Targets() const {
   return targets;
 }
 
+int PortalProcess::CountTargets(const QString& prefix) const {
+  int count = 0;
+  for (const QString& target : Targets()) count += target.startsWith(prefix) ? 1 : 0;
+  return count;
+}
+
 bool PortalProcess::WaitForTarget(const std::function<bool(const QString&)>& match, int timeoutMs) const {
   return WaitUntil(
       [&] {

@@ -26,6 +26,8 @@ class PortalProcess {
   QStringList RequestLines() const;
   // The targets (path and query) of every request so far.
   QStringList Targets() const;
+  // How many requests so far had a target starting with `prefix`.
+  int CountTargets(const QString& prefix) const;
   // Waits until a request's target satisfies `match`; returns whether one did.
   bool WaitForTarget(const std::function<bool(const QString&)>& match, int timeoutMs) const;
   void Stop();

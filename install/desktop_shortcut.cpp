@@ -54,7 +54,7 @@ QString DesktopEntryText(const launch::Shortcut& shortcut, const QString& launch
 
 bool WriteDesktopShortcut(const launch::Shortcut& shortcut) {
   const QString desktop = paths::DesktopFolder();
-  if (!QDir(desktop).exists()) return false;
+  if (desktop.isEmpty() || !QDir(desktop).exists()) return false;
   const QString fileName = desktop + shortcut.name + QStringLiteral(".desktop");
   QSaveFile file(fileName);
   if (!file.open(QIODevice::WriteOnly)) return false;

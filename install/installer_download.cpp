@@ -114,8 +114,10 @@ InstallerTransfer::Result InstallerDownload::Shared::Download(const QString& ins
 InstallerDownload::Outcome InstallerDownload::Shared::Install(const QString& installer) {
   if (cancelled.load()) return Outcome::Cancelled;
   QFile::setPermissions(installer, kOwnerOnly);
+  const ProgramCommand command = CommandFor(installer, {});
   QProcess process;
-  process.setProgram(installer);
+  process.setProgram(command.program);
+  process.setArguments(command.arguments);
   process.setWorkingDirectory(paths::InstallerFolder());
   process.setProcessChannelMode(QProcess::ForwardedChannels);
   process.start();
@@ -128,7 +130,13 @@ InstallerDownload::Outcome InstallerDownload::Shared::Install(const QString& ins
   // The window closed meanwhile: the installer has finished its work, nothing else starts.
   if (cancelled.load()) return Outcome::Cancelled;
   const QString executable = paths::GameExecutable(gameKey);
-  if (QFileInfo(executable).isFile()) programStarter.StartDetached(executable, QStringList{launchParams});
+  if (!QFileInfo(executable).isFile()) {
+    // Handing back now would make the main window ask again, find the game missing and
+    // download it once more, over and over: the window stays instead, as after a failure.
+    TraceFormat(QStringLiteral("----------installer left no game----------%s\n"), executable);
+    return Outcome::Failed;
+  }
+  programStarter.StartDetached(executable, QStringList{launchParams});
   return Outcome::Installed;
 }
 

@@ -32,7 +32,9 @@ QString InstallerFolder() { return XdgFolder("XDG_CACHE_HOME", ".cache") + QStri
 QString InstallerPath(const QString& gameKey) { return InstallerFolder() + gameKey + QStringLiteral("-7z.exe"); }
 
 QString DesktopFolder() {
-  return WithSlash(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+  // No desktop folder is no folder at all, never the file-system root.
+  const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+  return desktop.isEmpty() ? QString() : WithSlash(desktop);
 }
 
 QString DownloadFolder() {

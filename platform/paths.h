@@ -17,7 +17,7 @@ QString GameExecutable(const QString& gameKey);  // <root>/Box/games/KEY/KEY.exe
 QString GameIcon(const QString& gameKey);        // <root>/Box/games/KEY/KEY.ico
 QString InstallerFolder();                       // $XDG_CACHE_HOME/Tarvex/tmp/ (private, 0700)
 QString InstallerPath(const QString& gameKey);   // <installer folder>/KEY-7z.exe
-QString DesktopFolder();
+QString DesktopFolder();  // empty when the user has none
 QString DownloadFolder();
 // The client as installed: the target of every game shortcut, whatever path runs now.
 QString InstalledClient();

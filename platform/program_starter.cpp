@@ -15,18 +15,20 @@ bool IsWindowsProgram(const QString& program) {
 
 }  // namespace
 
-bool ProcessProgramStarter::StartDetached(const QString& program, const QStringList& arguments) {
-  QProcess process;
-  process.setProgram(program);
-  process.setArguments(arguments);
-  process.setWorkingDirectory(QFileInfo(program).absolutePath());
+ProgramCommand CommandFor(const QString& program, const QStringList& arguments) {
   if (IsWindowsProgram(program)) {
     const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
-    if (!wine.isEmpty()) {
-      process.setProgram(wine);
-      process.setArguments(QStringList{program} + arguments);
-    }
+    if (!wine.isEmpty()) return {wine, QStringList{program} + arguments};
   }
+  return {program, arguments};
+}
+
+bool ProcessProgramStarter::StartDetached(const QString& program, const QStringList& arguments) {
+  const ProgramCommand command = CommandFor(program, arguments);
+  QProcess process;
+  process.setProgram(command.program);
+  process.setArguments(command.arguments);
+  process.setWorkingDirectory(QFileInfo(program).absolutePath());
   return process.startDetached();
 }
 

@@ -13,6 +13,14 @@ class ProgramStarter {
   virtual bool StartDetached(const QString& program, const QStringList& arguments) = 0;
 };
 
+// How a program is run here: a Windows program (a file beginning with "MZ") through
+// wine when wine is on the PATH, anything else as it is.
+struct ProgramCommand {
+  QString program;
+  QStringList arguments;
+};
+ProgramCommand CommandFor(const QString& program, const QStringList& arguments);
+
 // The real starter. A Windows program (a file beginning with "MZ") runs through wine
 // when wine is on the PATH.
 class ProcessProgramStarter final : public ProgramStarter {

@@ -118,9 +118,10 @@ TEST_F(InstallerDownloadTest, FailedDownloadStartsNothing) {
   EXPECT_EQ(InstallerFiles(), QStringList{"garbage-7z.exe"});
 }
 
-TEST_F(InstallerDownloadTest, InstallerWithoutGameStartsNothing) {
+TEST_F(InstallerDownloadTest, InstallerWithoutGameFailsAndStartsNothing) {
+  // Handing back would only lead to the same download again.
   auto job = Job("nogame");
-  EXPECT_EQ(Run(*job), Outcome::Installed);
+  EXPECT_EQ(Run(*job), Outcome::Failed);
   EXPECT_TRUE(m_starter.Calls().empty());
 }
 

@@ -29,10 +29,10 @@ constexpr MainButton kButtons[] = {
 void ApplyMainWindowSkin(QWidget* window, QPoint& lastDragPoint, std::function<void(int)> onCommand) {
   ApplySkinBackground(window, kMainBackgroundBitmapId);
   new WindowDragger(window, lastDragPoint);
-  for (const MainButton& spec : kButtons) {
-    auto* button = new SkinButton(spec.id, spec.rect, window);
-    button->LoadBitmaps(spec.normal, spec.selected, spec.normal, spec.selected);
-    QObject::connect(button, &SkinButton::clicked, window, [onCommand, id = spec.id] { onCommand(id); });
+  for (const MainButton& entry : kButtons) {
+    auto* button = new SkinButton(entry.id, entry.rect, window);
+    button->LoadBitmaps(entry.normal, entry.selected, entry.normal, entry.selected);
+    QObject::connect(button, &SkinButton::clicked, window, [onCommand, id = entry.id] { onCommand(id); });
   }
 }
 

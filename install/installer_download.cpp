@@ -166,8 +166,11 @@ void InstallerDownload::Start() {
   if (m_started) return;
   m_started = true;
   ++g_runningWorkers;
-  QThread* worker = QThread::create([shared = m_shared] {
+  QThread* worker = QThread::create([shared = m_shared]() mutable {
     shared->Run();
+    // The worker lets go of the job's state itself, before it ends, instead of leaving
+    // that to whichever thread deletes the QThread later.
+    shared.reset();
     --g_runningWorkers;
   });
   connect(worker, &QThread::finished, worker, &QObject::deleteLater);

@@ -16,6 +16,7 @@
 #include "portal/login_token_reader.h"
 #include "portal/start_ping.h"
 #include "portal/url_decode.h"
+#include "ui/chrome/control_lookup.h"
 #include "ui/main/main_window_skin.h"
 #include "ui/views/nimbo_game_view.h"
 #include "ui/views/nimbo_load_view.h"
@@ -102,7 +103,7 @@ void CNimboClientDlg::CreateSkinButtons() {
 
 void CNimboClientDlg::CreateVersionLabel() {
   m_versionLabel = new QLabel(QStringLiteral("V") + m_strVersion + QLatin1Char('.') + m_strArch, this);
-  m_versionLabel->setObjectName(QString::number(kVersionLabelId));
+  SetControlId(m_versionLabel, kVersionLabelId);
   m_versionLabel->setGeometry(QRect(QPoint(1030, 12), QPoint(1100 - 1, 26 - 1)));
   QFont font(QStringLiteral("Courier New"));
   font.setPointSize(10);

@@ -92,7 +92,7 @@ TEST_F(MainWindowTest, IsABorderlessCentredWindowWithTheBrowserBelowTheStrip) {
   EXPECT_EQ(View()->parentWidget(), m_window.get());
   EXPECT_EQ(View()->geometry(), QRect(0, 38, 1320, 782));
 
-  auto* label = m_window->findChild<QLabel*>(QStringLiteral("10015"));
+  auto* label = qobject_cast<QLabel*>(FindControl(m_window.get(), CNimboClientDlg::kVersionLabelId));
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(label->text(), QStringLiteral("V10.02.64"));
   EXPECT_EQ(label->geometry(), QRect(1030, 12, 70, 14));

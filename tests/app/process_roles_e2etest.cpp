@@ -1,5 +1,6 @@
 // The executable's process roles: a sub-process launch runs the engine and ends, a plain
 // start shows the main window, and a newer instance replaces the running one.
+#include "support/journey.h"
 #include "support/launcher_process.h"
 #include "support/portal_process.h"
 #include "support/wait.h"
@@ -16,7 +17,6 @@ namespace {
 using namespace tarvex::testing;
 
 constexpr int kWindowTimeoutMs = 60000;
-const QString kTitle = QStringLiteral("Tarvex Center");
 
 QList<qint64> Descendants(qint64 pid) {
   QList<qint64> found;
@@ -35,7 +35,7 @@ QList<qint64> Descendants(qint64 pid) {
 QList<WindowInfo> MainWindows() {
   QList<WindowInfo> found;
   for (const WindowInfo& window : ListWindows())
-    if (window.title == kTitle) found.append(window);
+    if (window.title == kMainTitle) found.append(window);
   return found;
 }
 
@@ -47,7 +47,7 @@ class ProcessRolesTest : public ::testing::Test {
 TEST_F(ProcessRolesTest, PlainStartShowsTheMainWindowServedOnlyByThisExecutable) {
   ASSERT_TRUE(m_portal.IsUp());
   LauncherProcess launcher(m_portal.Host(), {});
-  const auto window = WaitForWindow(kTitle, kWindowTimeoutMs);
+  const auto window = WaitForWindow(kMainTitle, kWindowTimeoutMs);
   ASSERT_TRUE(window.has_value()) << launcher.Output().toStdString();
   EXPECT_EQ(window->geometry.size(), QSize(1320, 820));
   EXPECT_EQ(window->pid, launcher.Pid());
@@ -67,7 +67,7 @@ TEST_F(ProcessRolesTest, PlainStartShowsTheMainWindowServedOnlyByThisExecutable)
 
 TEST_F(ProcessRolesTest, SubProcessLaunchEndsWithoutAWindowAndLeavesTheRunningInstance) {
   LauncherProcess running(m_portal.Host(), {});
-  ASSERT_TRUE(WaitForWindow(kTitle, kWindowTimeoutMs).has_value());
+  ASSERT_TRUE(WaitForWindow(kMainTitle, kWindowTimeoutMs).has_value());
 
   LauncherProcess subProcess(m_portal.Host(), {"--type=not-a-role"});
   subProcess.WaitForExit(20000);  // ends, with whatever code the engine gives
@@ -80,7 +80,7 @@ TEST_F(ProcessRolesTest, SubProcessLaunchEndsWithoutAWindowAndLeavesTheRunningIn
 
 TEST_F(ProcessRolesTest, SecondInstanceEndsTheFirstAndShowsItsOwnWindow) {
   LauncherProcess first(m_portal.Host(), {});
-  ASSERT_TRUE(WaitForWindow(kTitle, kWindowTimeoutMs).has_value());
+  ASSERT_TRUE(WaitForWindow(kMainTitle, kWindowTimeoutMs).has_value());
 
   LauncherProcess second(m_portal.Host(), {});
   EXPECT_EQ(first.WaitForExit(30000), 0) << first.Output().toStdString();

@@ -20,9 +20,6 @@ namespace {
 using namespace tarvex::testing;
 
 constexpr int kTimeoutMs = 60000;
-const QString kMain = QStringLiteral("Tarvex Center");
-const QString kGame = QStringLiteral("Tarvex游戏");
-const QString kLoad = QStringLiteral("TarvexLOAD");
 
 // Every running process of this executable.
 QList<qint64> ClientProcesses() {
@@ -51,15 +48,15 @@ TEST_P(GameAddressFaultTest, NoGameOpensAndTheLauncherStaysUsable) {
   PortalProcess portal({"--fault", QStringLiteral("/outapi/=%1").arg(GetParam())});
   m_desktop.LeaveToken("WEBGAME1");
   LauncherProcess launcher(portal.Host(), {});
-  ASSERT_TRUE(WaitForWindow(kMain, kTimeoutMs).has_value()) << launcher.Output().toStdString();
+  ASSERT_TRUE(WaitForWindow(kMainTitle, kTimeoutMs).has_value()) << launcher.Output().toStdString();
   ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t.startsWith("/outapi/"); }, kTimeoutMs));
   ASSERT_TRUE(WaitUntil([&] { return launcher.Output().contains("POST出错"); }, kTimeoutMs))
       << launcher.Output().toStdString();
-  EXPECT_FALSE(HasWindow(kGame));
+  EXPECT_FALSE(HasWindow(kGameTitle));
   EXPECT_TRUE(launcher.IsRunning());
   EXPECT_FALSE(m_desktop.TokenFileExists());
   EXPECT_EQ(portal.CountTargets("/tj/minclient"), 1);
-  EXPECT_TRUE(HasWindow(kMain));
+  EXPECT_TRUE(HasWindow(kMainTitle));
 }
 
 TEST_F(FaultTest, TenMegabyteAnswerIsReadOnlyUpToItsCapAndStillUnderstood) {
@@ -68,7 +65,7 @@ TEST_F(FaultTest, TenMegabyteAnswerIsReadOnlyUpToItsCapAndStillUnderstood) {
   PortalProcess portal({"--fault", "/outapi/=oversize"});
   m_desktop.LeaveToken("WEBGAME1");
   LauncherProcess launcher(portal.Host(), {});
-  EXPECT_TRUE(WaitForWindow(kGame, kTimeoutMs).has_value()) << launcher.Output().toStdString();
+  EXPECT_TRUE(WaitForWindow(kGameTitle, kTimeoutMs).has_value()) << launcher.Output().toStdString();
   EXPECT_TRUE(launcher.Output().contains("POST成功"));
 }
 
@@ -76,7 +73,7 @@ TEST_F(FaultTest, AnswerInPiecesStillOpensTheGame) {
   PortalProcess portal({"--fault", "/outapi/=chunks:4:200"});
   m_desktop.LeaveToken("WEBGAME1");
   LauncherProcess launcher(portal.Host(), {});
-  EXPECT_TRUE(WaitForWindow(kGame, kTimeoutMs).has_value()) << launcher.Output().toStdString();
+  EXPECT_TRUE(WaitForWindow(kGameTitle, kTimeoutMs).has_value()) << launcher.Output().toStdString();
 }
 
 TEST_F(FaultTest, StalledPortalFailsAfterItsTimeOutWithoutFreezingTheWindow) {
@@ -87,7 +84,7 @@ TEST_F(FaultTest, StalledPortalFailsAfterItsTimeOutWithoutFreezingTheWindow) {
   // The request gives up by itself after 30 s without data.
   EXPECT_TRUE(WaitUntil([&] { return launcher.Output().contains("POST出错"); }, 40000))
       << launcher.Output().toStdString();
-  EXPECT_FALSE(HasWindow(kGame));
+  EXPECT_FALSE(HasWindow(kGameTitle));
   EXPECT_TRUE(launcher.IsRunning());
 }
 
@@ -104,7 +101,7 @@ TEST_F(FaultTest, FullDiskFailsTheDownloadAndStartsNoPartialInstaller) {
   ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t.startsWith("/games/hero/"); }, kTimeoutMs))
       << launcher.Output().toStdString();
   WaitUntil([] { return false; }, 4000);
-  EXPECT_TRUE(HasWindow(kLoad));
+  EXPECT_TRUE(HasWindow(kLoadTitle));
   EXPECT_FALSE(QFile::exists(m_desktop.GamesFolder() + "/hero/hero.exe"));
   EXPECT_TRUE(QDir(installers).isEmpty()) << QDir(installers).entryList().join(' ').toStdString();
   EXPECT_TRUE(launcher.IsRunning());
@@ -130,7 +127,7 @@ TEST_F(FaultTest, TwentyQuickStartsLeaveExactlyOneInstanceAndNoOrphans) {
       },
       180000));
   const qint64 survivorPid = survivor->Pid();
-  const auto main = WaitForWindow(kMain, kTimeoutMs);
+  const auto main = WaitForWindow(kMainTitle, kTimeoutMs);
   ASSERT_TRUE(main.has_value());
   EXPECT_EQ(main->pid, survivorPid);
   // Every process of this executable belongs to the one that stayed.

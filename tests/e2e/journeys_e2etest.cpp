@@ -20,10 +20,6 @@ namespace {
 using namespace tarvex::testing;
 
 constexpr int kTimeoutMs = 60000;
-const QString kMain = QStringLiteral("Tarvex Center");
-const QString kGame = QStringLiteral("Tarvex游戏");
-const QString kPay = QStringLiteral("Tarvex 게임 센타");
-const QString kLoad = QStringLiteral("TarvexLOAD");
 
 int IndexOf(const PortalProcess& portal, const QString& prefix) {
   const QStringList targets = portal.Targets();
@@ -58,7 +54,7 @@ TEST_F(JourneyTest, TokenLeftOpensTheWebGameInItsOwnWindow) {
   m_desktop.LeaveToken("WEBGAME1");
   LauncherProcess launcher(portal.Host(), {});
 
-  ASSERT_TRUE(WaitForWindow(kMain, kTimeoutMs).has_value()) << launcher.Output().toStdString();
+  ASSERT_TRUE(WaitForWindow(kMainTitle, kTimeoutMs).has_value()) << launcher.Output().toStdString();
   ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t == "/mini/server_inf_data/?key=WEBGAME1"; }, kTimeoutMs));
   SaveScreenshot("1-server-information");
   EXPECT_FALSE(m_desktop.TokenFileExists());
@@ -74,7 +70,7 @@ TEST_F(JourneyTest, TokenLeftOpensTheWebGameInItsOwnWindow) {
             "application/x-www-form-urlencoded;charset=UTF-8");
 
   // About three seconds later: the portal index and the game address, then the game.
-  const auto game = WaitForWindow(kGame, kTimeoutMs);
+  const auto game = WaitForWindow(kGameTitle, kTimeoutMs);
   ASSERT_TRUE(game.has_value()) << launcher.Output().toStdString();
   EXPECT_EQ(game->geometry, QRect(0, 0, 1920, 1080));  // the work area of the virtual screen
   EXPECT_EQ(portal.CountTargets("/outapi/game_get_box_url/?key=WEBGAME1"), 1);
@@ -85,7 +81,7 @@ TEST_F(JourneyTest, TokenLeftOpensTheWebGameInItsOwnWindow) {
   ASSERT_TRUE(portal.WaitForTarget(
       [](const QString& t) { return t == "/mini/play/web/1001/7/%E9%BE%99%E4%B9%8B%E6%80%92/dragonfans?v=2"; },
       kTimeoutMs));
-  const auto main = WaitForWindow(kMain, kTimeoutMs);
+  const auto main = WaitForWindow(kMainTitle, kTimeoutMs);
   ASSERT_TRUE(main.has_value());  // hidden and shown again without activation
   EXPECT_EQ(main->geometry.size(), QSize(1320, 820));
   WaitUntil([] { return false; }, 3000);  // let the game draw its first frames
@@ -105,10 +101,10 @@ TEST_F(JourneyTest, GameClosedAfterConfirmationHandsBackAndTheMainWindowAsksAgai
   PortalProcess portal;
   m_desktop.LeaveToken("WEBGAME1");
   LauncherProcess launcher(portal.Host(), {});
-  ASSERT_TRUE(WaitForWindow(kGame, kTimeoutMs).has_value()) << launcher.Output().toStdString();
+  ASSERT_TRUE(WaitForWindow(kGameTitle, kTimeoutMs).has_value()) << launcher.Output().toStdString();
   ASSERT_EQ(portal.CountTargets("/outapi/"), 1);
 
-  QProcess::execute("wmctrl", {"-c", kGame});
+  QProcess::execute("wmctrl", {"-c", kGameTitle});
   ASSERT_TRUE(WaitForWindow(QStringLiteral("따뜻한 힌트"), kTimeoutMs).has_value());
   SaveScreenshot("1-close-question");
   QProcess::execute("bash", {"-c", "id=$(xdotool search --name '따뜻한 힌트' | head -1); "
@@ -117,7 +113,7 @@ TEST_F(JourneyTest, GameClosedAfterConfirmationHandsBackAndTheMainWindowAsksAgai
   // Yes: the game window is gone, the main window shows and asks for the game again.
   ASSERT_TRUE(WaitUntil([&] { return portal.CountTargets("/outapi/") == 2; }, kTimeoutMs))
       << launcher.Output().toStdString();
-  EXPECT_TRUE(WaitForWindow(kMain, kTimeoutMs).has_value());
+  EXPECT_TRUE(WaitForWindow(kMainTitle, kTimeoutMs).has_value());
   SaveScreenshot("2-asked-again");
 }
 
@@ -126,7 +122,7 @@ TEST_F(JourneyTest, ServerParameterWithoutTokenSwitchesTheGpuOffAndAsksNothing) 
   LauncherProcess launcher(portal.Host(), {"121"});
   ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t == "/mini/servers/121"; }, kTimeoutMs))
       << launcher.Output().toStdString();
-  ASSERT_TRUE(WaitForWindow(kMain, kTimeoutMs).has_value());
+  ASSERT_TRUE(WaitForWindow(kMainTitle, kTimeoutMs).has_value());
   SaveScreenshot("servers-121");
 
   // Every engine sub-process inherits the switches the launcher handed to the engine.
@@ -151,7 +147,7 @@ TEST_F(JourneyTest, PayLinkAsParameterOpensThePortalPayPage) {
   LauncherProcess launcher(portal.Host(), {"zpay://order=5/x"});
   ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t == "/mini/pay_app/?order=5"; }, kTimeoutMs))
       << launcher.Output().toStdString();
-  ASSERT_TRUE(WaitForWindow(kMain, kTimeoutMs).has_value());
+  ASSERT_TRUE(WaitForWindow(kMainTitle, kTimeoutMs).has_value());
   WaitUntil([] { return false; }, 2000);
   SaveScreenshot("pay-page");
 }
@@ -160,26 +156,26 @@ TEST_F(JourneyTest, LoginLinkOpensThePayWindowWhichReturnsThroughTheIndexAddress
   // The start page clicks "sign in"; the sign-in page, opened in the pay window, cancels.
   PortalProcess portal({"--click", "/mini/index/=login-link", "--click", "/mini/login=login-cancel"});
   LauncherProcess launcher(portal.Host(), {});
-  const auto pay = WaitForWindow(kPay, kTimeoutMs);
+  const auto pay = WaitForWindow(kPayTitle, kTimeoutMs);
   ASSERT_TRUE(pay.has_value()) << launcher.Output().toStdString();
   EXPECT_EQ(pay->geometry, QRect(0, 0, 420, 560));
   ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t == "/mini/login?status=2&v=2"; }, kTimeoutMs));
   SaveScreenshot("1-login-in-pay-window");
 
   // "/index/" closes the pay window; the main window asks for the game half a second later.
-  ASSERT_TRUE(WaitUntil([] { return !HasWindow(kPay); }, kTimeoutMs));
+  ASSERT_TRUE(WaitUntil([] { return !HasWindow(kPayTitle); }, kTimeoutMs));
   ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t.startsWith("/outapi/game_get_box_url/?key="); }, kTimeoutMs));
   EXPECT_EQ(portal.CountTargets("/mini/index/?login=cancel"), 0);  // the pay browser never loaded it
-  EXPECT_TRUE(WaitForWindow(kMain, kTimeoutMs).has_value());
+  EXPECT_TRUE(WaitForWindow(kMainTitle, kTimeoutMs).has_value());
   SaveScreenshot("2-back-to-main");
 }
 
 TEST_F(JourneyTest, PlayLinkOpensAGameWhosePaymentPopUpOpensThePayWindow) {
   PortalProcess portal({"--click", "/mini/index/=game-1001", "--click", "/mini/play/web/=recharge-button"});
   LauncherProcess launcher(portal.Host(), {});
-  const auto game = WaitForWindow(kGame, kTimeoutMs);
+  const auto game = WaitForWindow(kGameTitle, kTimeoutMs);
   ASSERT_TRUE(game.has_value()) << launcher.Output().toStdString();
-  const auto pay = WaitForWindow(kPay, kTimeoutMs);
+  const auto pay = WaitForWindow(kPayTitle, kTimeoutMs);
   ASSERT_TRUE(pay.has_value());
   EXPECT_EQ(pay->geometry.size(), QSize(800, 612));
   ASSERT_TRUE(portal.WaitForTarget(
@@ -189,7 +185,7 @@ TEST_F(JourneyTest, PlayLinkOpensAGameWhosePaymentPopUpOpensThePayWindow) {
 
   // The game window opened by a play link shows its close button at once; it hands back.
   ClickCloseButton(*game);
-  ASSERT_TRUE(WaitUntil([] { return !HasWindow(kGame); }, kTimeoutMs));
+  ASSERT_TRUE(WaitUntil([] { return !HasWindow(kGameTitle); }, kTimeoutMs));
   ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t.startsWith("/outapi/"); }, kTimeoutMs));
 }
 
@@ -206,7 +202,7 @@ TEST_F(JourneyTest, ClientGameIsDownloadedInstalledStartedAndGetsItsShortcut) {
   PortalProcess portal;
   m_desktop.LeaveToken("CLIENTG1");
   LauncherProcess launcher(portal.Host(), {});
-  ASSERT_TRUE(WaitForWindow(kLoad, kTimeoutMs).has_value()) << launcher.Output().toStdString();
+  ASSERT_TRUE(WaitForWindow(kLoadTitle, kTimeoutMs).has_value()) << launcher.Output().toStdString();
   SaveScreenshot("1-download-window");
   ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t.startsWith("/games/hero/download-hero.exe?t="); }, kTimeoutMs));
 
@@ -222,7 +218,7 @@ TEST_F(JourneyTest, ClientGameIsDownloadedInstalledStartedAndGetsItsShortcut) {
   EXPECT_TRUE(text.contains("Icon=" + m_desktop.GamesFolder() + "/hero/hero.ico"));
   EXPECT_FALSE(text.contains("MimeType"));
   EXPECT_TRUE(QFileInfo(shortcut).isExecutable());
-  ASSERT_TRUE(WaitUntil([] { return !HasWindow(kLoad); }, kTimeoutMs));
+  ASSERT_TRUE(WaitUntil([] { return !HasWindow(kLoadTitle); }, kTimeoutMs));
 
   // Handed back: the main window asks again, finds the game installed and starts it
   // without a second download.
@@ -246,7 +242,7 @@ TEST_F(JourneyTest, FailedDownloadLeavesTheWindowOpenAndStartsNothing) {
   ASSERT_TRUE(portal.WaitForTarget([](const QString& t) { return t.startsWith("/games/hero/"); }, kTimeoutMs))
       << launcher.Output().toStdString();
   WaitUntil([] { return false; }, 3000);
-  EXPECT_TRUE(WaitForWindow(kLoad, 1000).has_value());
+  EXPECT_TRUE(WaitForWindow(kLoadTitle, 1000).has_value());
   EXPECT_FALSE(QFile::exists(m_desktop.GamesFolder() + "/hero/hero.exe"));
   EXPECT_EQ(portal.CountTargets("/outapi/"), 1);
   EXPECT_TRUE(QDir(qEnvironmentVariable("XDG_CACHE_HOME") + "/Tarvex/tmp").isEmpty());
@@ -256,12 +252,12 @@ TEST_F(JourneyTest, NewerInstanceReplacesTheRunningOneMidJourney) {
   PortalProcess portal;
   m_desktop.LeaveToken("WEBGAME1");
   LauncherProcess first(portal.Host(), {});
-  ASSERT_TRUE(WaitForWindow(kGame, kTimeoutMs).has_value()) << first.Output().toStdString();
+  ASSERT_TRUE(WaitForWindow(kGameTitle, kTimeoutMs).has_value()) << first.Output().toStdString();
 
   LauncherProcess second(portal.Host(), {"121"});
   EXPECT_EQ(first.WaitForExit(30000), 0);
-  ASSERT_TRUE(WaitUntil([] { return !HasWindow(kGame); }, kTimeoutMs));
-  const auto main = WaitForWindow(kMain, kTimeoutMs);
+  ASSERT_TRUE(WaitUntil([] { return !HasWindow(kGameTitle); }, kTimeoutMs));
+  const auto main = WaitForWindow(kMainTitle, kTimeoutMs);
   ASSERT_TRUE(main.has_value());
   EXPECT_EQ(main->pid, second.Pid());
   SaveScreenshot("second-instance");
@@ -273,10 +269,10 @@ TEST_F(JourneyTest, PortalDownAtStartStillShowsTheWindowAndOpensNoGame) {
   portal.Stop();
   m_desktop.LeaveToken("WEBGAME1");
   LauncherProcess launcher(host, {});
-  ASSERT_TRUE(WaitForWindow(kMain, kTimeoutMs).has_value()) << launcher.Output().toStdString();
+  ASSERT_TRUE(WaitForWindow(kMainTitle, kTimeoutMs).has_value()) << launcher.Output().toStdString();
   EXPECT_FALSE(m_desktop.TokenFileExists());
   WaitUntil([] { return false; }, 6000);  // past timer 1 and the failed request
-  EXPECT_TRUE(!HasWindow(kGame));
+  EXPECT_TRUE(!HasWindow(kGameTitle));
   EXPECT_TRUE(launcher.IsRunning());
   SaveScreenshot("portal-down");
 }

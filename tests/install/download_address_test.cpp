@@ -1,21 +1,12 @@
 #include "install/download_address.h"
 
-#include "platform/clock.h"
+#include "support/fake_services.h"
 #include "platform/hosts.h"
 
 #include <gtest/gtest.h>
 
 namespace tarvex {
 namespace {
-
-class FixedClock final : public Clock {
- public:
-  explicit FixedClock(std::uint32_t ticks) : m_ticks(ticks) {}
-  std::uint32_t TickCount() override { return m_ticks; }
-
- private:
-  std::uint32_t m_ticks;
-};
 
 TEST(DownloadAddress, TickCountIsWrittenAsSigned32Bit) {
   const Hosts hosts{"portal", "dl.example:8443", "social", "https"};
@@ -34,13 +25,13 @@ TEST(DownloadAddress, TickCountIsWrittenAsSigned32Bit) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.expected);
-    FixedClock clock(c.ticks);
+    testing::FixedClock clock(c.ticks);
     EXPECT_EQ(DownloadAddress(hosts, QString::fromUtf8(c.key), clock), QString::fromUtf8(c.expected));
   }
 }
 
 TEST(DownloadAddress, SchemeComesFromTheHosts) {
-  FixedClock clock(1);
+  testing::FixedClock clock(1);
   EXPECT_EQ(DownloadAddress(Hosts{"p", "127.0.0.1:8800", "s", "http"}, "k", clock),
             "http://127.0.0.1:8800/games/k/download-k.exe?t=1");
 }

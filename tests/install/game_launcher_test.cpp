@@ -4,13 +4,13 @@
 #include "install/desktop_shortcut.h"
 #include "install/isolated_home.h"
 #include "install/launch_decision.h"
-#include "install/recording_starter.h"
+#include "support/fake_services.h"
+#include "support/trace_capture.h"
 #include "platform/paths.h"
 #include "platform/prompt.h"
 
 #include <QDir>
 #include <QFile>
-#include <QLoggingCategory>
 
 #include <gtest/gtest.h>
 
@@ -38,26 +38,6 @@ class RecordingPrompt final : public Prompt {
   std::vector<QStringList> asked;
 };
 
-// Collects the launcher's traces while alive.
-class TraceCapture {
- public:
-  TraceCapture() {
-    s_lines.clear();
-    QLoggingCategory::setFilterRules(QStringLiteral("tarvex.trace.debug=true"));
-    m_previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext& context, const QString& text) {
-      if (QLatin1String(context.category) == QLatin1String("tarvex.trace")) s_lines << text;
-    });
-  }
-  ~TraceCapture() {
-    qInstallMessageHandler(m_previous);
-    QLoggingCategory::setFilterRules(QString());
-  }
-  static inline QStringList s_lines;
-
- private:
-  QtMessageHandler m_previous;
-};
-
 class GameLauncherTest : public ::testing::Test {
  protected:
   void Install(const QString& key) {
@@ -74,19 +54,19 @@ class GameLauncherTest : public ::testing::Test {
   testing::IsolatedHome m_home;
   RecordingViews m_views;
   RecordingPrompt m_prompt;
-  testing::RecordingStarter m_starter;
+  testing::RecordingProgramStarter m_starter;
   GameLauncher m_launcher{m_views, m_prompt, m_starter};
 };
 
 TEST_F(GameLauncherTest, StartsGameThenWritesExecutableShortcut) {
   Install(QStringLiteral("mir"));
-  TraceCapture traces;
+  testing::TraceCapture traces;
   m_launcher.Launch(QStringLiteral("http://p/game_play/my%20arg/mir/Mir%20%E4%B8%AD/token123"));
 
   const QString exe = paths::GameExecutable(QStringLiteral("mir"));
   const QString icon = paths::GameIcon(QStringLiteral("mir"));
-  EXPECT_EQ(m_starter.Calls(), (std::vector<testing::RecordingStarter::Call>{{exe, {"token123"}}}));
-  EXPECT_EQ(traces.s_lines, (QStringList{"---------qidongmulu---------" + exe + "\n", "---------output---------token123\n",
+  EXPECT_EQ(m_starter.Calls(), (std::vector<testing::RecordingProgramStarter::Call>{{exe, {"token123"}}}));
+  EXPECT_EQ(traces.Lines(), (QStringList{"---------qidongmulu---------" + exe + "\n", "---------output---------token123\n",
                                          QStringLiteral("---------创建快捷键---------") + icon + "\n"}));
 
   const QString name = QStringLiteral("Mir ") + QChar(0x4E2D);

@@ -2,9 +2,8 @@
 
 #include "install/download_address.h"
 #include "install/isolated_home.h"
-#include "install/recording_starter.h"
+#include "support/fake_services.h"
 #include "install/test_http_server.h"
-#include "platform/clock.h"
 #include "platform/hosts.h"
 #include "platform/paths.h"
 
@@ -20,18 +19,13 @@ namespace {
 
 using namespace std::chrono_literals;
 using Outcome = InstallerDownload::Outcome;
-using Call = testing::RecordingStarter::Call;
+using Call = testing::RecordingProgramStarter::Call;
 
 // An installer as the portal serves it: it puts KEY.exe into the games folder.
 std::string InstallerScript(const char* key, const char* beforeInstalling = "") {
   return std::string("#!/bin/sh\n") + beforeInstalling + "dir=\"$XDG_DATA_HOME/Tarvex/Box/games/" + key +
          "\"\nmkdir -p \"$dir\" && echo game > \"$dir/" + key + ".exe\"\n";
 }
-
-class FixedClock final : public Clock {
- public:
-  std::uint32_t TickCount() override { return 42; }
-};
 
 class InstallerDownloadTest : public ::testing::Test {
  protected:
@@ -68,7 +62,7 @@ class InstallerDownloadTest : public ::testing::Test {
   }
 
   std::unique_ptr<InstallerDownload> Job(const QString& key) {
-    FixedClock clock;
+    testing::FixedClock clock(42);
     auto job = std::make_unique<InstallerDownload>(DownloadAddress(Hosts{{}, m_server.Host(), {}, "http"}, key, clock),
                                                    key, QStringLiteral("params-12345"), m_starter);
     job->SetStallTimeout(2s);
@@ -87,7 +81,7 @@ class InstallerDownloadTest : public ::testing::Test {
   QStringList InstallerFiles() const { return QDir(paths::InstallerFolder()).entryList(QDir::Files | QDir::Hidden); }
 
   testing::IsolatedHome m_home;
-  testing::RecordingStarter m_starter;
+  testing::RecordingProgramStarter m_starter;
   testing::TestHttpServer m_server;
   std::atomic<int> m_requests{0};
 };

@@ -1,7 +1,7 @@
 #include "browser/views.h"
 #include "portal/answer_fields.h"
 #include "portal/game_url_decision.h"
-#include "trace_capture.h"
+#include "support/trace_capture.h"
 
 #include <gtest/gtest.h>
 

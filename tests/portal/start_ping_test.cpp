@@ -1,7 +1,7 @@
 #include "loopback_server.h"
 #include "portal/portal_transport.h"
 #include "portal/start_ping.h"
-#include "trace_capture.h"
+#include "support/trace_capture.h"
 
 #include <gtest/gtest.h>
 

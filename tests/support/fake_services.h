@@ -11,6 +11,8 @@
 #include <QStringList>
 
 #include <deque>
+#include <mutex>
+#include <vector>
 
 namespace tarvex::testing {
 
@@ -66,23 +68,30 @@ class RecordingDefaultBrowser final : public DefaultBrowser {
   QStringList m_opened;
 };
 
+// Records every program start instead of starting anything; callable from any thread
+// (the download worker starts games).
 class RecordingProgramStarter final : public ProgramStarter {
  public:
-  struct Start {
+  struct Call {
     QString program;
     QStringList arguments;
+    bool operator==(const Call&) const = default;
   };
 
   bool StartDetached(const QString& program, const QStringList& arguments) override {
-    m_starts.append({program, arguments});
-    return m_result;
+    const std::lock_guard lock(m_mutex);
+    m_calls.push_back({program, arguments});
+    return true;
   }
-  void SetResult(bool result) { m_result = result; }
-  const QList<Start>& Starts() const { return m_starts; }
+
+  std::vector<Call> Calls() const {
+    const std::lock_guard lock(m_mutex);
+    return m_calls;
+  }
 
  private:
-  QList<Start> m_starts;
-  bool m_result = true;
+  mutable std::mutex m_mutex;
+  std::vector<Call> m_calls;
 };
 
 class FixedClock final : public Clock {

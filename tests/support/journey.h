@@ -9,6 +9,12 @@
 
 namespace tarvex::testing {
 
+// The launcher's window titles, as the X server lists them.
+inline const QString kMainTitle = QStringLiteral("Tarvex Center");
+inline const QString kGameTitle = QStringLiteral("Tarvex游戏");
+inline const QString kPayTitle = QStringLiteral("Tarvex 게임 센타");
+inline const QString kLoadTitle = QStringLiteral("TarvexLOAD");
+
 // The player's side of a journey: the token left for the launcher, the user's own web
 // browser (a recorder registered as the desktop's http handler) and the desktop folder.
 class PlayerDesktop {

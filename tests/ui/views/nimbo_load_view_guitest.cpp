@@ -4,7 +4,7 @@
 
 #include "install/test_http_server.h"
 #include "platform/paths.h"
-#include "portal/trace_capture.h"
+#include "support/trace_capture.h"
 #include "ui/views/view_fixture.h"
 
 #include <QCloseEvent>
@@ -94,7 +94,7 @@ class LoadView : public ::testing::Test {
     QCoreApplication::sendPostedEvents();
     return true;
   }
-  bool NothingStarted() const { return m_fakes.services.programStarter.Starts().isEmpty() && m_fakes.main.starts.empty(); }
+  bool NothingStarted() const { return m_fakes.services.programStarter.Calls().empty() && m_fakes.main.starts.empty(); }
 
   testing::ViewFakes m_fakes;
   testing::TestHttpServer m_server;
@@ -161,9 +161,9 @@ TEST_F(LoadView, ASuccessfulDownloadInstallsStartsTheGameAndHandsBack) {
 
   EXPECT_EQ(Targets(), std::vector<std::string>{"/games/mir/download-mir.exe?t=-296"});
   const QString game = paths::GameExecutable(QStringLiteral("mir"));
-  ASSERT_EQ(m_fakes.services.programStarter.Starts().size(), 1);
-  EXPECT_EQ(m_fakes.services.programStarter.Starts()[0].program, game);
-  EXPECT_EQ(m_fakes.services.programStarter.Starts()[0].arguments, QStringList{"params-12345"});
+  ASSERT_EQ(m_fakes.services.programStarter.Calls().size(), 1u);
+  EXPECT_EQ(m_fakes.services.programStarter.Calls()[0].program, game);
+  EXPECT_EQ(m_fakes.services.programStarter.Calls()[0].arguments, QStringList{"params-12345"});
   EXPECT_TRUE(m_fakes.main.window.isVisible());
   EXPECT_EQ(m_fakes.main.starts, std::vector<int>{500});
   ASSERT_FALSE(progress.isEmpty());

@@ -18,6 +18,6 @@ fi
 set -- --client "$launcher_build/NimboClient" --portal "$launcher_build/tarvex-portal" "$@"
 export QTWEBENGINE_DISABLE_SANDBOX=1
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1920x1080x24" python3 "$root/bench/bench.py" "$@"
+  exec xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" python3 "$root/bench/bench.py" "$@"
 fi
 exec python3 "$root/bench/bench.py" "$@"

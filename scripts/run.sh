@@ -38,7 +38,7 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 echo "No display: running under Xvfb; screenshots go to $shots"
-xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
+xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" bash -c '
   shots=$1; shift
   wait_for() { for _ in $(seq 600); do xwininfo -root -children 2>/dev/null | grep -q "\"$1\"" && return 0; sleep 0.1; done; return 1; }
   build/NimboClient "$@" &

@@ -8,7 +8,10 @@ scripts/build.sh
 export QTWEBENGINE_DISABLE_SANDBOX=1
 run=(ctest --test-dir build --output-on-failure --timeout 600 "$@")
 if [ -z "${DISPLAY:-}" ]; then
-  xvfb-run -a -s "-screen 0 1920x1080x24" "${run[@]}"
+  # -noreset: a server that resets when its last client leaves drops a client that
+  # connects at that moment ("could not connect to display"), which is exactly what
+  # happens when one test's launcher ends and the next one starts.
+  xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" "${run[@]}"
 else
   "${run[@]}"
 fi

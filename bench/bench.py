@@ -23,6 +23,9 @@ BASELINE_TITLE = "^tarvex-bench-baseline 1$"
 CLICK_DELAY = 0.300  # the portal clicks 300 ms after the page's load event
 GAME_TOKEN = "WEBGAME1"
 GAME_PATH = "/mini/play/web/1001/7/%E9%BE%99%E4%B9%8B%E6%80%92/dragonfans"
+# The game window covers the work area of the 1920 × 1080 X server; its browser sits
+# below the 30-pixel title strip.
+GAME_WINDOW_BROWSER = "1920x1050"
 TICKS = os.sysconf("SC_CLK_TCK")
 FAILURES = os.path.join(ROOT, "build-bench", "failures")
 
@@ -41,6 +44,12 @@ def parse_args():
                         help="phases to run: startup (start-up and idle PSS), memory (PSS with the game window), "
                              "portal, download, idle")
     return parser.parse_args()
+
+
+def split_size(path):
+    """("WIDTHxHEIGHT@", PATH) of a sized path, ("", PATH) of a plain one."""
+    size, at, rest = path.partition("@")
+    return (size + at, rest) if at else ("", path)
 
 
 def wait_for(condition, timeout, what):
@@ -232,8 +241,9 @@ class Bench:
         return Program([self.args.client], home, portal, MAIN_TITLE)
 
     def minimal(self, portal, *paths):
-        return Program([self.baseline] + [portal.url(path) for path in paths], self.home("baseline"), portal,
-                       BASELINE_TITLE)
+        """Views on the portal's pages; a path may lead with a size, "WIDTHxHEIGHT@PATH"."""
+        arguments = [size + portal.url(path) for size, path in (split_size(path) for path in paths)]
+        return Program([self.baseline] + arguments, self.home("baseline"), portal, BASELINE_TITLE)
 
     def row(self, figure, unit, ours, baseline, ratio, goal, met):
         self.rows.append((figure, unit, ours, baseline, "%.2f" % ratio, goal, "yes" if met else "NO"))
@@ -265,7 +275,8 @@ class Bench:
 
     def game_memory(self, portal):
         """PSS with the game window open: the launcher opens it for the token; the
-        baseline shows the token's start page and the game in two views."""
+        baseline shows what the launcher shows then, the portal index in the main
+        window's browser area and the game in a view of the game window's browser size."""
         figures = {"launcher": [], "baseline": []}
         for run in range(self.args.runs):
             for side in ("launcher", "baseline"):
@@ -275,7 +286,7 @@ class Bench:
                     return total_pss_mib(program.process.pid)
 
                 start = (lambda: self.launcher(portal, GAME_TOKEN)) if side == "launcher" else (
-                    lambda: self.minimal(portal, "/mini/server_inf_data/?key=" + GAME_TOKEN, GAME_PATH))
+                    lambda: self.minimal(portal, "/mini/index/", GAME_WINDOW_BROWSER + "@" + GAME_PATH + "?v=2"))
                 figures[side].append(attempt(start, measure))
             print("  game-window run %d of %d done" % (run + 1, self.args.runs), file=sys.stderr)
         ours, floor = statistics.median(figures["launcher"]), statistics.median(figures["baseline"])

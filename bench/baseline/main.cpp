@@ -1,23 +1,48 @@
+#include "/tmp/steptrace.h"
 // The engine's floor: Qt WebEngine's default profile and one plain view per address,
-// nothing else. Each view is a top-level window the size of the launcher's browser area,
-// titled "tarvex-bench-baseline N".
+// nothing else. Each view is a top-level window titled "tarvex-bench-baseline N", the size
+// of the launcher's browser area (1320 × 782) unless the argument names another size as
+// "WIDTHxHEIGHT@ADDRESS", so both sides draw the same number of pixels.
 #include <QApplication>
+#include <QRegularExpression>
+#include <QSize>
 #include <QUrl>
 #include <QWebEngineView>
 
 #include <memory>
 #include <vector>
 
+namespace {
+
+struct ViewRequest {
+  QSize size{1320, 782};
+  QUrl address;
+};
+
+ViewRequest ParseViewRequest(const QString& argument) {
+  static const QRegularExpression sized(QStringLiteral("^(\\d+)x(\\d+)@(.+)$"));
+  const QRegularExpressionMatch match = sized.match(argument);
+  if (!match.hasMatch()) return {QSize(1320, 782), QUrl(argument)};
+  return {QSize(match.captured(1).toInt(), match.captured(2).toInt()), QUrl(match.captured(3))};
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  StepTrace("main");
   QApplication app(argc, argv);
+  StepTrace("qapp");
   std::vector<std::unique_ptr<QWebEngineView>> views;
   for (int at = 1; at < argc; ++at) {
+    const ViewRequest request = ParseViewRequest(QString::fromLocal8Bit(argv[at]));
     auto view = std::make_unique<QWebEngineView>();
     view->setWindowTitle(QStringLiteral("tarvex-bench-baseline %1").arg(at));
-    view->resize(1320, 782);
-    view->load(QUrl(QString::fromLocal8Bit(argv[at])));
+    view->resize(request.size);
+    StepTrace("view");
+    view->load(request.address);
     view->show();
     views.push_back(std::move(view));
   }
+  StepTrace("exec");
   return views.empty() ? 2 : app.exec();
 }

@@ -103,7 +103,8 @@ TEST_F(FaultTest, FullDiskFailsTheDownloadAndStartsNoPartialInstaller) {
   WaitUntil([] { return false; }, 4000);
   EXPECT_TRUE(HasWindow(kLoadTitle));
   EXPECT_FALSE(QFile::exists(m_desktop.GamesFolder() + "/hero/hero.exe"));
-  EXPECT_TRUE(QDir(installers).isEmpty()) << QDir(installers).entryList().join(' ').toStdString();
+  EXPECT_TRUE(WaitUntil([&] { return QDir(installers).isEmpty(); }, kTimeoutMs))
+      << QDir(installers).entryList().join(' ').toStdString();
   EXPECT_TRUE(launcher.IsRunning());
 }
 

@@ -1,5 +1,6 @@
 #include "app/nimbo_client_app.h"
 #include "browser/simple_app.h"
+#include "ui/main/main_window_skin.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -12,6 +13,9 @@ int main(int argc, char** argv) {
   // A Chromium sub-process (renderer, GPU, utility) runs the engine and ends, before any
   // window or instance logic.
   if (tarvex::SimpleApp::IsSubProcessLaunch(argc, argv)) return tarvex::SimpleApp().ExecuteProcess(argc, argv);
+
+  // The main window's background decodes on a worker while the application sets up.
+  tarvex::PrefetchMainWindowSkin();
 
   // The launch parameter is taken before QApplication removes options such as -style.
   QStringList launchArguments;

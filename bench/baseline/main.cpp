@@ -1,4 +1,3 @@
-#include "/tmp/steptrace.h"
 // The engine's floor: Qt WebEngine's default profile and one plain view per address,
 // nothing else. Each view is a top-level window titled "tarvex-bench-baseline N", the size
 // of the launcher's browser area (1320 × 782) unless the argument names another size as
@@ -29,20 +28,16 @@ ViewRequest ParseViewRequest(const QString& argument) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  StepTrace("main");
   QApplication app(argc, argv);
-  StepTrace("qapp");
   std::vector<std::unique_ptr<QWebEngineView>> views;
   for (int at = 1; at < argc; ++at) {
     const ViewRequest request = ParseViewRequest(QString::fromLocal8Bit(argv[at]));
     auto view = std::make_unique<QWebEngineView>();
     view->setWindowTitle(QStringLiteral("tarvex-bench-baseline %1").arg(at));
     view->resize(request.size);
-    StepTrace("view");
     view->load(request.address);
     view->show();
     views.push_back(std::move(view));
   }
-  StepTrace("exec");
   return views.empty() ? 2 : app.exec();
 }

@@ -3,6 +3,7 @@
 #include "ui/chrome/control_ids.h"
 #include "ui/chrome/skin_background.h"
 #include "ui/chrome/skin_button.h"
+#include "ui/chrome/skin_resources.h"
 #include "ui/chrome/window_dragger.h"
 
 #include <QWidget>
@@ -35,5 +36,7 @@ void ApplyMainWindowSkin(QWidget* window, QPoint& lastDragPoint, std::function<v
     QObject::connect(button, &SkinButton::clicked, window, [onCommand, id = entry.id] { onCommand(id); });
   }
 }
+
+void PrefetchMainWindowSkin() { PrefetchSkinBitmaps({kMainBackgroundBitmapId}); }
 
 }  // namespace tarvex

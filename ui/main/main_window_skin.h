@@ -20,4 +20,8 @@ inline constexpr int kMainHomeButtonId = 10013;
 // calls `onCommand` with its id.
 void ApplyMainWindowSkin(QWidget* window, QPoint& lastDragPoint, std::function<void(int)> onCommand);
 
+// Starts decoding the main window's 1320 × 820 background now, on a worker thread; the
+// program calls it first thing, so the decode runs while QApplication sets itself up.
+void PrefetchMainWindowSkin();
+
 }  // namespace tarvex

@@ -56,6 +56,14 @@ TEST(SkinResources, EveryResourceLoadsWithItsSize) {
   EXPECT_TRUE(LoadPngResource(kMissingBitmap).isNull());
 }
 
+TEST(SkinResources, PrefetchedBitmapIsTheSameImageAndIsHandedOutOnce) {
+  const QImage decodedNow = LoadSkinPixmap(175).toImage();
+  PrefetchSkinBitmaps({175, 175, kMissingBitmap});  // asking twice decodes once
+  EXPECT_EQ(LoadSkinPixmap(175).toImage(), decodedNow);
+  EXPECT_EQ(LoadSkinPixmap(175).toImage(), decodedNow);  // after the prefetched copy is gone
+  EXPECT_TRUE(LoadSkinPixmap(kMissingBitmap).isNull());
+}
+
 // --- skin button ----------------------------------------------------------------------
 
 struct PickCase {

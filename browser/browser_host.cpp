@@ -12,6 +12,7 @@ QWidget* CreateBrowser(BrowserRuntime& runtime, QWidget* parent, const QRect& re
                        const std::shared_ptr<BrowserClient>& client, const QString& address) {
   Q_ASSERT_X(runtime.IsInitialized(), "CreateBrowser", "the runtime is initialised before any browser");
   auto* view = new BrowserView(runtime.Profile(), client, parent, /*popup=*/false);
+  runtime.TrimHeapAfterLoads(view);
   view->setGeometry(rect);
   view->LoadAddress(address);
   view->show();

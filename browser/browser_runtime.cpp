@@ -3,16 +3,25 @@
 #include "browser/browser_client.h"
 #include "browser/nimbo_page.h"
 #include "browser/profile_cookie_cleaner.h"
+#include "platform/heap_trimmer.h"
 
 #include <QDir>
 #include <QLoggingCategory>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
+#include <QWebEngineView>
 
 namespace tarvex {
+namespace {
 
-BrowserRuntime::BrowserRuntime(QObject* parent) : QObject(parent) {}
+// Long enough for a page's sub-resources and first frames to have come and gone.
+constexpr std::chrono::seconds kHeapTrimDelay{2};
+
+}  // namespace
+
+BrowserRuntime::BrowserRuntime(QObject* parent)
+    : QObject(parent), m_heapTrimmer(new HeapTrimmer(kHeapTrimDelay, ReleaseFreeHeapPages, this)) {}
 
 BrowserRuntime::~BrowserRuntime() {
   delete m_cookies;
@@ -51,6 +60,11 @@ bool BrowserRuntime::Initialize(const RuntimeSettings& settings, const NimboCefR
   m_cookies = new ProfileCookieCleaner(m_profile);
   connect(m_profile, &QWebEngineProfile::downloadRequested, this, &BrowserRuntime::OnDownloadRequested);
   return true;
+}
+
+void BrowserRuntime::TrimHeapAfterLoads(QWebEngineView* view) {
+  connect(view, &QWebEngineView::loadFinished, m_heapTrimmer, &HeapTrimmer::Schedule);
+  connect(view, &QObject::destroyed, m_heapTrimmer, &HeapTrimmer::Schedule);
 }
 
 void BrowserRuntime::OnDownloadRequested(QWebEngineDownloadRequest* download) {

@@ -8,10 +8,12 @@
 
 class QWebEngineDownloadRequest;
 class QWebEngineProfile;
+class QWebEngineView;
 
 namespace tarvex {
 
 class CookieCleaner;
+class HeapTrimmer;
 class ProfileCookieCleaner;
 
 // The embedded Chromium of this process. Initialised once: the first call fixes the
@@ -34,12 +36,16 @@ class BrowserRuntime final : public QObject {
   const QList<ChromiumSwitch>& AppliedSwitches() const { return m_switches; }
   // The cookie deletion of the profile; valid once initialised.
   CookieCleaner& Cookies() const;
+  // Gives the process's freed heap back to the system a moment after `view` has loaded
+  // a page, and after it is gone: the moments the engine leaves the most freed memory.
+  void TrimHeapAfterLoads(QWebEngineView* view);
 
  private:
   void OnDownloadRequested(QWebEngineDownloadRequest* download);
 
   QWebEngineProfile* m_profile = nullptr;
   ProfileCookieCleaner* m_cookies = nullptr;
+  HeapTrimmer* m_heapTrimmer = nullptr;
   QList<ChromiumSwitch> m_switches;
 };
 

@@ -74,6 +74,11 @@ void Configure(CURL* easy, const PortalTransportOptions& options, const QByteArr
   curl_easy_setopt(easy, CURLOPT_URL, url.constData());
   curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
+  // An HTTP/1.0 request ends its connection with the answer, but a server that answers
+  // as HTTP/1.1 looks reusable to libcurl, which then sends the next request of a
+  // redirect over a socket the server is closing ("Failed sending data to the peer").
+  // Every request, redirects included, gets a connection of its own.
+  curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
   curl_easy_setopt(easy, CURLOPT_USERAGENT, userAgent.constData());
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeout.count()));

@@ -21,7 +21,7 @@ struct ViewRequest {
 ViewRequest ParseViewRequest(const QString& argument) {
   static const QRegularExpression sized(QStringLiteral("^(\\d+)x(\\d+)@(.+)$"));
   const QRegularExpressionMatch match = sized.match(argument);
-  if (!match.hasMatch()) return {QSize(1320, 782), QUrl(argument)};
+  if (!match.hasMatch()) return {.address = QUrl(argument)};
   return {QSize(match.captured(1).toInt(), match.captured(2).toInt()), QUrl(match.captured(3))};
 }
 

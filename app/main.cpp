@@ -1,43 +1,27 @@
-#include "app/nimbo_client_app.h"
+#include "app/launcher_entry.h"
 #include "browser/simple_app.h"
-#include "ui/main/main_window_skin.h"
 
-#include <QApplication>
-#include <QFileInfo>
+#include <dlfcn.h>
 
-#include <curl/curl.h>
-
-#include <clocale>
+#include <cstdio>
 
 int main(int argc, char** argv) {
-  // A Chromium sub-process (renderer, GPU, utility) runs the engine and ends, before any
-  // window or instance logic.
+  // A Chromium sub-process (zygote, renderer, GPU, utility) runs the engine and ends,
+  // before any window or instance logic.
   if (tarvex::SimpleApp::IsSubProcessLaunch(argc, argv)) return tarvex::SimpleApp().ExecuteProcess(argc, argv);
 
-  // The main window's background decodes on a worker while the application sets up.
-  tarvex::PrefetchMainWindowSkin();
-
-  // The launch parameter is taken before QApplication removes options such as -style.
-  QStringList launchArguments;
-  for (int i = 1; i < argc; ++i) launchArguments.append(QString::fromLocal8Bit(argv[i]));
-
-  // Every Chromium sub-process is this same executable.
-  const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-  qputenv("QTWEBENGINEPROCESS_PATH", self.toLocal8Bit());
-  // Windows are sized in device pixels with pages at scale 1.
-  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-  std::setlocale(LC_ALL, "");
-  curl_global_init(CURL_GLOBAL_DEFAULT);
-
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  QApplication application(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("NimboClient"));
-  int exitCode = 0;
-  {
-    tarvex::CNimboClientApp launcher(std::move(launchArguments));
-    if (!launcher.InitInstance()) return 0;
-    exitCode = application.exec();
+  // The launcher itself. The library stays loaded until the process ends: Qt's and the
+  // launcher's static objects are torn down by exit(), after main() has returned.
+  void* library = dlopen(tarvex::kLauncherLibrary, RTLD_LAZY | RTLD_LOCAL);
+  if (!library) {
+    std::fprintf(stderr, "NimboClient: cannot load the launcher library: %s\n", dlerror());
+    return 1;
   }
-  curl_global_cleanup();
-  return exitCode;
+  using Entry = decltype(&NimboLauncherMain);
+  auto entry = reinterpret_cast<Entry>(dlsym(library, tarvex::kLauncherEntrySymbol));
+  if (!entry) {
+    std::fprintf(stderr, "NimboClient: the launcher library has no entry: %s\n", dlerror());
+    return 1;
+  }
+  return entry(argc, argv);
 }

@@ -32,6 +32,12 @@ QList<qint64> Descendants(qint64 pid) {
   return found;
 }
 
+// Whether the process has a file whose name contains `name` mapped.
+bool MapsLibrary(qint64 pid, const QByteArray& name) {
+  QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
+  return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(name);
+}
+
 QList<WindowInfo> MainWindows() {
   QList<WindowInfo> found;
   for (const WindowInfo& window : ListWindows())
@@ -62,6 +68,14 @@ TEST_F(ProcessRolesTest, PlainStartShowsTheMainWindowServedOnlyByThisExecutable)
     if (!exe.isEmpty()) {
       EXPECT_EQ(exe, self) << "sub-process " << child;
     }
+  }
+
+  // Only the launcher process loads the launcher's code and what it needs beyond the engine.
+  EXPECT_TRUE(MapsLibrary(launcher.Pid(), "libnimbo_launcher.so"));
+  EXPECT_TRUE(MapsLibrary(launcher.Pid(), "libcurl"));
+  for (qint64 child : children) {
+    for (const QByteArray library : {"libnimbo_launcher.so", "libcurl", "libQt6Widgets"})
+      EXPECT_FALSE(MapsLibrary(child, library)) << "sub-process " << child << " maps " << library.constData();
   }
 }
 

@@ -16,6 +16,8 @@ fi
 package=$(ls "$work"/nimboclient_*.deb)
 dpkg-deb -c "$package" | awk '{print $6}' > "$work/contents"
 grep -qx './usr/bin/NimboClient' "$work/contents"
+library=$(grep -x '\./usr/lib/.*/nimboclient/libnimbo_launcher\.so' "$work/contents" | cut -c2-)
+[ -n "$library" ] || { echo "the launcher library is not in the package"; exit 1; }
 grep -qx './usr/share/applications/nimboclient.desktop' "$work/contents"
 grep -qx './usr/share/icons/hicolor/128x128/apps/nimboclient.png' "$work/contents"
 if grep -q 'tarvex-portal\|/tests/' "$work/contents"; then echo "test tools in the package"; exit 1; fi
@@ -26,6 +28,21 @@ dpkg -i "$package" >/dev/null
 desktop-file-validate /usr/share/applications/nimboclient.desktop
 grep -qx 'MimeType=x-scheme-handler/zpay;' /usr/share/applications/nimboclient.desktop
 grep -q '^Exec=/usr/bin/NimboClient %u$' /usr/share/applications/nimboclient.desktop
+# The installed executable finds its library and shows the main window (the portal may be
+# down: the window comes up all the same).
+if [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null; then
+  mkdir -p "$work/home" "$work/runtime" && chmod 700 "$work/runtime"
+  HOME=$work/home XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/home/.config \
+    XDG_CACHE_HOME=$work/home/.cache XDG_DATA_HOME=$work/home/.local/share \
+    QTWEBENGINE_DISABLE_SANDBOX=1 setsid /usr/bin/NimboClient >"$work/client.log" 2>&1 &
+  client=$!
+  shown=0
+  timeout 60 xdotool search --sync --onlyvisible --pid "$client" --name '^Tarvex Center$' >/dev/null && shown=1
+  kill -- "-$client" 2>/dev/null || true
+  wait "$client" 2>/dev/null || true
+  [ "$shown" = 1 ] || { echo "the installed launcher showed no window:"; cat "$work/client.log"; exit 1; }
+fi
+
 handler=$(XDG_CURRENT_DESKTOP= xdg-mime query default x-scheme-handler/zpay)
 echo "zpay handler: $handler"
 [ "$handler" = "nimboclient.desktop" ]
@@ -33,7 +50,7 @@ echo "zpay handler: $handler"
 dpkg -P nimboclient >/dev/null
 installed=
 if dpkg-query -W nimboclient >/dev/null 2>&1; then echo "dpkg still knows the package"; exit 1; fi
-for path in /usr/bin/NimboClient /usr/share/applications/nimboclient.desktop \
+for path in /usr/bin/NimboClient "$library" "$(dirname "$library")" /usr/share/applications/nimboclient.desktop \
             /usr/share/icons/hicolor/128x128/apps/nimboclient.png; do
   [ ! -e "$path" ] || { echo "left behind: $path"; exit 1; }
 done

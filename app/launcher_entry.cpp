@@ -1,0 +1,40 @@
+#include "app/launcher_entry.h"
+
+#include "app/nimbo_client_app.h"
+#include "ui/main/main_window_skin.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include <curl/curl.h>
+
+#include <clocale>
+
+int NimboLauncherMain(int argc, char** argv) {
+  // The main window's background decodes on a worker while the application sets up.
+  tarvex::PrefetchMainWindowSkin();
+
+  // The launch parameter is taken before QApplication removes options such as -style.
+  QStringList launchArguments;
+  for (int i = 1; i < argc; ++i) launchArguments.append(QString::fromLocal8Bit(argv[i]));
+
+  // Every Chromium sub-process is this same executable.
+  const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+  qputenv("QTWEBENGINEPROCESS_PATH", self.toLocal8Bit());
+  // Windows are sized in device pixels with pages at scale 1.
+  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+  std::setlocale(LC_ALL, "");
+  curl_global_init(CURL_GLOBAL_DEFAULT);
+
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("NimboClient"));
+  int exitCode = 0;
+  {
+    tarvex::CNimboClientApp launcher(std::move(launchArguments));
+    if (!launcher.InitInstance()) return 0;
+    exitCode = application.exec();
+  }
+  curl_global_cleanup();
+  return exitCode;
+}

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QFileInfo>
 
-#include <curl/curl.h>
 
 #include <clocale>
 
@@ -24,7 +23,6 @@ int NimboLauncherMain(int argc, char** argv) {
   // Windows are sized in device pixels with pages at scale 1.
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   std::setlocale(LC_ALL, "");
-  curl_global_init(CURL_GLOBAL_DEFAULT);
 
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication application(argc, argv);
@@ -35,6 +33,5 @@ int NimboLauncherMain(int argc, char** argv) {
     if (!launcher.InitInstance()) return 0;
     exitCode = application.exec();
   }
-  curl_global_cleanup();
   return exitCode;
 }

@@ -1,11 +1,11 @@
 #include "install/installer_transfer.h"
 
+#include "platform/curl_library.h"
 #include "platform/trace.h"
 
 #include <QFile>
 #include <QTemporaryFile>
 
-#include <curl/curl.h>
 
 #include <filesystem>
 #include <memory>
@@ -54,33 +54,39 @@ InstallerTransfer::Result InstallerTransfer::Run() {
   QTemporaryFile file(m_destination + QStringLiteral(".XXXXXX.part"));
   if (!file.open()) return Result::Failed;
 
-  const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
-  if (!curl) return Result::Failed;
+  QString loadError;
+  const CurlApi* curl = LoadCurl(&loadError);
+  if (!curl) {
+    TraceFormat(QStringLiteral("----------download failed----------%s\n"), loadError);
+    return Result::Failed;
+  }
+  const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> easy(curl->easyInit(), curl->easyCleanup);
+  if (!easy) return Result::Failed;
   const QByteArray address = m_address.toUtf8();
-  CURL* handle = curl.get();
-  curl_easy_setopt(handle, CURLOPT_URL, address.constData());
-  curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(handle, CURLOPT_MAXREDIRS, kMaxRedirects);
-  curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
-  curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
-  curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &WriteToFile);
-  curl_easy_setopt(handle, CURLOPT_WRITEDATA, static_cast<QFile*>(&file));
-  curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &TransferInfo);
-  curl_easy_setopt(handle, CURLOPT_XFERINFODATA, this);
+  CURL* handle = easy.get();
+  curl->easySetopt(handle, CURLOPT_URL, address.constData());
+  curl->easySetopt(handle, CURLOPT_NOSIGNAL, 1L);
+  curl->easySetopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl->easySetopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl->easySetopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+  curl->easySetopt(handle, CURLOPT_MAXREDIRS, kMaxRedirects);
+  curl->easySetopt(handle, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+  curl->easySetopt(handle, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
+  curl->easySetopt(handle, CURLOPT_WRITEFUNCTION, &WriteToFile);
+  curl->easySetopt(handle, CURLOPT_WRITEDATA, static_cast<QFile*>(&file));
+  curl->easySetopt(handle, CURLOPT_NOPROGRESS, 0L);
+  curl->easySetopt(handle, CURLOPT_XFERINFOFUNCTION, &TransferInfo);
+  curl->easySetopt(handle, CURLOPT_XFERINFODATA, this);
 
   m_lastReceived = -1;
-  const CURLcode code = curl_easy_perform(handle);
+  const CURLcode code = curl->easyPerform(handle);
   long status = 0;
-  curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+  curl->easyGetinfo(handle, CURLINFO_RESPONSE_CODE, &status);
 
   if (m_cancelled.load()) return Result::Cancelled;
   if (code != CURLE_OK || !IsSuccessStatus(status) || !file.flush()) {
     TraceFormat(QStringLiteral("----------download failed----------%s\n"),
-                QStringLiteral("%1 %2 %3").arg(m_address).arg(status).arg(QString::fromUtf8(curl_easy_strerror(code))));
+                QStringLiteral("%1 %2 %3").arg(m_address).arg(status).arg(QString::fromUtf8(curl->easyStrerror(code))));
     return Result::Failed;
   }
   file.close();

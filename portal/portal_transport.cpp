@@ -1,10 +1,11 @@
 #include "portal/portal_transport.h"
 
+#include "platform/curl_library.h"
+#include "platform/trace.h"
 #include "portal/locale_text.h"
 
 #include <QByteArray>
 
-#include <curl/curl.h>
 
 #include <memory>
 #include <thread>
@@ -61,39 +62,39 @@ void WaitBeforeRetry(const PortalTransportOptions& options) {
 
 // A refused connection or a connect that ran out of time; a time-out after the
 // connection stood (a stalled answer) is not retried.
-bool IsConnectFailure(CURL* easy, CURLcode code) {
+bool IsConnectFailure(const CurlApi& curl, CURL* easy, CURLcode code) {
   if (code == CURLE_COULDNT_CONNECT) return true;
   if (code != CURLE_OPERATION_TIMEDOUT) return false;
   curl_off_t connectTime = 0;
-  curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connectTime);
+  curl.easyGetinfo(easy, CURLINFO_CONNECT_TIME_T, &connectTime);
   return connectTime == 0;
 }
 
-void Configure(CURL* easy, const PortalTransportOptions& options, const QByteArray& url,
+void Configure(const CurlApi& curl, CURL* easy, const PortalTransportOptions& options, const QByteArray& url,
                const QByteArray& userAgent, curl_slist* headers, Transfer& transfer) {
-  curl_easy_setopt(easy, CURLOPT_URL, url.constData());
-  curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
-  curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
+  curl.easySetopt(easy, CURLOPT_URL, url.constData());
+  curl.easySetopt(easy, CURLOPT_HTTPGET, 1L);
+  curl.easySetopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
   // An HTTP/1.0 request ends its connection with the answer, but a server that answers
   // as HTTP/1.1 looks reusable to libcurl, which then sends the next request of a
   // redirect over a socket the server is closing ("Failed sending data to the peer").
   // Every request, redirects included, gets a connection of its own.
-  curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
-  curl_easy_setopt(easy, CURLOPT_USERAGENT, userAgent.constData());
-  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
-  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeout.count()));
-  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(options.stallTimeout.count()));
-  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(easy, CURLOPT_MAXREDIRS, options.maxRedirects);
-  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http");
-  curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CollectBody);
-  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
-  curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &CheckCancelled);
-  curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &transfer);
-  curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+  curl.easySetopt(easy, CURLOPT_FORBID_REUSE, 1L);
+  curl.easySetopt(easy, CURLOPT_USERAGENT, userAgent.constData());
+  curl.easySetopt(easy, CURLOPT_HTTPHEADER, headers);
+  curl.easySetopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeout.count()));
+  curl.easySetopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl.easySetopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(options.stallTimeout.count()));
+  curl.easySetopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+  curl.easySetopt(easy, CURLOPT_MAXREDIRS, options.maxRedirects);
+  curl.easySetopt(easy, CURLOPT_PROTOCOLS_STR, "http");
+  curl.easySetopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl.easySetopt(easy, CURLOPT_NOSIGNAL, 1L);
+  curl.easySetopt(easy, CURLOPT_WRITEFUNCTION, &CollectBody);
+  curl.easySetopt(easy, CURLOPT_WRITEDATA, &transfer);
+  curl.easySetopt(easy, CURLOPT_XFERINFOFUNCTION, &CheckCancelled);
+  curl.easySetopt(easy, CURLOPT_XFERINFODATA, &transfer);
+  curl.easySetopt(easy, CURLOPT_NOPROGRESS, 0L);
 }
 
 }  // namespace
@@ -102,23 +103,29 @@ std::optional<PortalAnswer> PortalGet(const PortalTransportOptions& options, con
                                       PortalBody body) {
   const QByteArray url = QStringLiteral("http://%1%2").arg(options.host, target).toUtf8();
   const QByteArray userAgent = options.userAgent.toUtf8();
-  HeaderList headers(curl_slist_append(nullptr, kContentType), &curl_slist_free_all);
+  QString loadError;
+  const CurlApi* curl = LoadCurl(&loadError);
+  if (!curl) {
+    TraceFormat(QStringLiteral("----------no libcurl----------%s\n"), loadError);
+    return std::nullopt;
+  }
+  HeaderList headers(curl->slistAppend(nullptr, kContentType), curl->slistFreeAll);
   if (!headers) return std::nullopt;
 
   for (int attempt = 0; attempt <= options.connectRetries; ++attempt) {
     if (attempt > 0) WaitBeforeRetry(options);
     if (IsCancelled(options)) return std::nullopt;
-    EasyHandle easy(curl_easy_init(), &curl_easy_cleanup);
+    EasyHandle easy(curl->easyInit(), curl->easyCleanup);
     if (!easy) return std::nullopt;
     Transfer transfer{body, options.cancelled, {}, false};
-    Configure(easy.get(), options, url, userAgent, headers.get(), transfer);
-    const CURLcode code = curl_easy_perform(easy.get());
+    Configure(*curl, easy.get(), options, url, userAgent, headers.get(), transfer);
+    const CURLcode code = curl->easyPerform(easy.get());
     if (code != CURLE_OK && !(code == CURLE_WRITE_ERROR && transfer.stoppedAtLimit)) {
-      if (IsConnectFailure(easy.get(), code)) continue;
+      if (IsConnectFailure(*curl, easy.get(), code)) continue;
       return std::nullopt;
     }
     long status = 0;
-    curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
+    curl->easyGetinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
     PortalAnswer answer{static_cast<std::uint32_t>(status), {}};
     if (body == PortalBody::Read && status == kStatusOk) answer.body = DecodeLocaleText(transfer.body);
     return answer;

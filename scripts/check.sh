@@ -42,7 +42,7 @@ build_unit_tests build-tsan -DTARVEX_TSAN=ON
 # QProcess forks from a threaded process; the child only execs.
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$PWD/tests/tsan.supp \
   build-tsan/tests/unit_tests \
-  --gtest_filter='InstallerDownload*:InstallerTransfer*:GameUrlRequest*:PortalTransport*:StartPing*:CarryOutGameUrl*'
+  --gtest_filter='CurlLibrary*:InstallerDownload*:InstallerTransfer*:GameUrlRequest*:PortalTransport*:StartPing*:CarryOutGameUrl*'
 
 step "fuzz targets, ${fuzz_seconds} s each"
 fuzz/run.sh "$fuzz_seconds"

@@ -5,7 +5,6 @@
 #include "install/installer_transfer.h"
 #include "portal/portal_transport.h"
 
-#include <curl/curl.h>
 
 #include <QString>
 
@@ -53,11 +52,9 @@ int Portal(const char* host, const char* target, int count) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  curl_global_init(CURL_GLOBAL_DEFAULT);
   int status = 2;
   if (argc == 4 && QString::fromLatin1(argv[1]) == QLatin1String("download")) status = Download(argv[2], argv[3]);
   if (argc == 5 && QString::fromLatin1(argv[1]) == QLatin1String("portal")) status = Portal(argv[2], argv[3], std::atoi(argv[4]));
   if (status == 2) std::fprintf(stderr, "usage: bench_probe download ADDRESS DESTINATION | portal HOST TARGET COUNT\n");
-  curl_global_cleanup();
   return status;
 }

@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QFileInfo>
 
-#include <curl/curl.h>
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -31,7 +30,6 @@ int main(int argc, char** argv) {
   tarvex::testing::PrepareBrowserEnvironment();
   qputenv("QTWEBENGINEPROCESS_PATH", QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().toLocal8Bit());
   std::setlocale(LC_ALL, "");
-  curl_global_init(CURL_GLOBAL_DEFAULT);
 
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication application(argc, argv);
@@ -47,6 +45,5 @@ int main(int argc, char** argv) {
   runtime->Initialize(settings, tarvex::NimboCefRender());
   const int result = RUN_ALL_TESTS();
   runtime.reset();
-  curl_global_cleanup();
   return result;
 }

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QFileInfo>
 
-
 #include <clocale>
 
 int NimboLauncherMain(int argc, char** argv) {

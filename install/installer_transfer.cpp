@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QTemporaryFile>
 
-
 #include <filesystem>
 #include <memory>
 
@@ -54,12 +53,8 @@ InstallerTransfer::Result InstallerTransfer::Run() {
   QTemporaryFile file(m_destination + QStringLiteral(".XXXXXX.part"));
   if (!file.open()) return Result::Failed;
 
-  QString loadError;
-  const CurlApi* curl = LoadCurl(&loadError);
-  if (!curl) {
-    TraceFormat(QStringLiteral("----------download failed----------%s\n"), loadError);
-    return Result::Failed;
-  }
+  const CurlApi* curl = LoadCurl();
+  if (!curl) return Result::Failed;
   const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> easy(curl->easyInit(), curl->easyCleanup);
   if (!easy) return Result::Failed;
   const QByteArray address = m_address.toUtf8();

@@ -1,5 +1,7 @@
 #include "platform/curl_library.h"
 
+#include "platform/trace.h"
+
 #include <dlfcn.h>
 
 #include <optional>
@@ -56,7 +58,11 @@ LoadedCurl Load() {
 }  // namespace
 
 const CurlApi* LoadCurl(QString* error) {
-  static const LoadedCurl loaded = Load();
+  static const LoadedCurl loaded = [] {
+    LoadedCurl attempt = Load();
+    if (!attempt.api) TraceFormat(QStringLiteral("----------no libcurl----------%s\n"), attempt.error);
+    return attempt;
+  }();
   if (error) *error = loaded.error;
   return loaded.api ? &*loaded.api : nullptr;
 }

@@ -24,8 +24,8 @@ struct CurlApi {
 //
 // Loads and initialises libcurl on the first call, from any thread (concurrent first calls
 // wait for one load); later calls return the same table, which lives until the process
-// ends. Returns null when libcurl cannot be loaded; every later call then fails the same
-// way, and `error`, when given, says why.
+// ends. Returns null when libcurl cannot be loaded (traced once); every later call then
+// fails the same way, and `error`, when given, says why.
 const CurlApi* LoadCurl(QString* error = nullptr);
 
 }  // namespace tarvex

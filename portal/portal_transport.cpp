@@ -1,11 +1,9 @@
 #include "portal/portal_transport.h"
 
 #include "platform/curl_library.h"
-#include "platform/trace.h"
 #include "portal/locale_text.h"
 
 #include <QByteArray>
-
 
 #include <memory>
 #include <thread>
@@ -103,12 +101,8 @@ std::optional<PortalAnswer> PortalGet(const PortalTransportOptions& options, con
                                       PortalBody body) {
   const QByteArray url = QStringLiteral("http://%1%2").arg(options.host, target).toUtf8();
   const QByteArray userAgent = options.userAgent.toUtf8();
-  QString loadError;
-  const CurlApi* curl = LoadCurl(&loadError);
-  if (!curl) {
-    TraceFormat(QStringLiteral("----------no libcurl----------%s\n"), loadError);
-    return std::nullopt;
-  }
+  const CurlApi* curl = LoadCurl();
+  if (!curl) return std::nullopt;
   HeaderList headers(curl->slistAppend(nullptr, kContentType), curl->slistFreeAll);
   if (!headers) return std::nullopt;
 

@@ -1,79 +1,221 @@
 #include "app/instance_handover.h"
 
-#include <QDataStream>
-#include <QDeadlineTimer>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include "platform/trace.h"
+
+#include <QFile>
+#include <QSocketNotifier>
+#include <QtEndian>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace tarvex {
+namespace {
 
-InstanceHandover::InstanceHandover(QString socketPath, QObject* parent)
-    : QObject(parent), m_socketPath(std::move(socketPath)), m_turn(m_socketPath + QStringLiteral(".lock")) {}
+constexpr int kListenBacklog = 16;
+// How often a waiting start looks at whether the older process still lives.
+constexpr int kPollStepMs = 100;
+constexpr timeval kConnectTimeout{2, 0};
+
+bool SocketAddress(const QString& path, sockaddr_un& address) {
+  const QByteArray encoded = QFile::encodeName(path);
+  std::memset(&address, 0, sizeof(address));
+  address.sun_family = AF_UNIX;
+  if (encoded.size() >= static_cast<qsizetype>(sizeof(address.sun_path))) return false;
+  std::memcpy(address.sun_path, encoded.constData(), static_cast<std::size_t>(encoded.size()));
+  return true;
+}
+
+std::array<char, 4> EncodedMessage() {
+  std::array<char, 4> bytes{};
+  qToBigEndian(InstanceHandover::kInstanceMessage, bytes.data());
+  return bytes;
+}
+
+// The process that listens on the other end of a connected socket, when it is this user's.
+pid_t ListeningProcess(int fd) {
+  ucred credentials{};
+  socklen_t length = sizeof(credentials);
+  if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0) return 0;
+  return credentials.uid == ::getuid() && credentials.pid > 0 ? credentials.pid : 0;
+}
+
+bool ProcessExists(pid_t pid) { return ::kill(pid, 0) == 0 || errno != ESRCH; }
+
+// Waits until the connection closes (its process has ended, or closed it) or `peer` is
+// gone; ends `peer` once it has overstayed. Returns when it may be assumed gone.
+void WaitForPeerToEnd(int fd, pid_t peer, const HandoverTiming& timing) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
+  bool terminated = false;
+  bool killed = false;
+  for (;;) {
+    pollfd watched{fd, POLLIN, 0};
+    if (::poll(&watched, 1, kPollStepMs) > 0) {
+      char ignored[64];
+      const ssize_t got = ::recv(fd, ignored, sizeof(ignored), MSG_DONTWAIT);
+      if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) return;
+    }
+    if (peer > 0 && !ProcessExists(peer)) return;
+    const auto waited = Clock::now() - start;
+    if (peer <= 0) {
+      // Nobody to end: the connection alone tells, bounded.
+      if (waited >= timing.grace + timing.terminate) return;
+    } else if (!terminated && waited >= timing.grace) {
+      TraceFormat(QStringLiteral("----------older instance overstays, terminating----------%s\n"),
+                  QString::number(peer));
+      ::kill(peer, SIGTERM);
+      terminated = true;
+    } else if (terminated && !killed && waited >= timing.grace + timing.terminate) {
+      TraceFormat(QStringLiteral("----------older instance still there, killing----------%s\n"),
+                  QString::number(peer));
+      ::kill(peer, SIGKILL);
+      killed = true;
+    }
+  }
+}
+
+}  // namespace
+
+InstanceHandover::InstanceHandover(QString socketPath, HandoverTiming timing, QObject* parent)
+    : QObject(parent),
+      m_socketPath(std::move(socketPath)),
+      m_timing(timing),
+      m_turn(m_socketPath + QStringLiteral(".lock")) {}
+
+InstanceHandover::~InstanceHandover() {
+  // The listening socket and every connection that carried the message stay open until
+  // this process ends: a newer instance waits on them, and the engine lets go of the
+  // profile's files only as the process ends. Closing them here would tell it too early;
+  // unlinking the socket file would let a start in between find nobody. The kernel closes
+  // them at exit (they are close-on-exec, so no started game keeps them). A socket file
+  // left behind is stale then, and the next start removes it.
+  for (Connection& connection : m_connections) {
+    delete connection.notifier;
+    if (!m_toldToEnd) ::close(connection.fd);
+  }
+  delete m_listenNotifier;
+}
 
 void InstanceHandover::WaitForTurn(int waitMilliseconds) {
   // A lock left by a crashed instance is stale at once (its process is gone).
   m_turn.tryLock(waitMilliseconds);
 }
 
-InstanceHandover::~InstanceHandover() { Release(); }
-
-bool InstanceHandover::TellRunningInstance(int waitMilliseconds) {
-  QLocalSocket socket;
-  socket.connectToServer(m_socketPath);
-  if (!socket.waitForConnected(1000)) return false;  // nobody there, or a stale socket
-
-  QByteArray message;
-  QDataStream(&message, QIODevice::WriteOnly) << kInstanceMessage;
-  socket.write(message);
-  socket.waitForBytesWritten(1000);
-  // The old instance keeps the connection open until it has let go of the profile.
-  const QDeadlineTimer deadline(waitMilliseconds);
-  while (socket.state() == QLocalSocket::ConnectedState && !deadline.hasExpired()) {
-    socket.waitForDisconnected(static_cast<int>(qMax<qint64>(1, deadline.remainingTime())));
+bool InstanceHandover::TellRunningInstance() {
+  sockaddr_un address{};
+  if (!SocketAddress(m_socketPath, address)) return false;
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &kConnectTimeout, sizeof(kConnectTimeout));
+  // Refused: nobody listens there any more (a socket left by an instance that ended).
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+    ::close(fd);
+    return false;
   }
+  const std::array<char, 4> message = EncodedMessage();
+  if (::send(fd, message.data(), message.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(message.size())) {
+    ::close(fd);
+    return false;
+  }
+  WaitForPeerToEnd(fd, ListeningProcess(fd), m_timing);
+  ::close(fd);
   return true;
 }
 
 bool InstanceHandover::Listen() {
-  m_server = new QLocalServer(this);
-  m_server->setSocketOptions(QLocalServer::UserAccessOption);
-  QLocalServer::removeServer(m_socketPath);
-  const bool listening = m_server->listen(m_socketPath);
+  sockaddr_un address{};
+  const bool addressFits = SocketAddress(m_socketPath, address);
+  m_listenFd = addressFits ? ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0) : -1;
+  bool listening = false;
+  if (m_listenFd >= 0) {
+    // Whatever is still there is stale: the instance that bound it has ended.
+    ::unlink(address.sun_path);
+    listening = ::bind(m_listenFd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
+                ::chmod(address.sun_path, S_IRUSR | S_IWUSR) == 0 && ::listen(m_listenFd, kListenBacklog) == 0;
+  }
   if (m_turn.isLocked()) m_turn.unlock();
-  if (!listening) return false;
-  connect(m_server, &QLocalServer::newConnection, this, &InstanceHandover::OnNewConnection);
+  if (!listening) {
+    TraceFormat(QStringLiteral("----------instance socket not listening----------%s\n"),
+                m_socketPath + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)));
+    if (m_listenFd >= 0) ::close(m_listenFd);
+    m_listenFd = -1;
+    return false;
+  }
+  m_listenNotifier = new QSocketNotifier(m_listenFd, QSocketNotifier::Read, this);
+  connect(m_listenNotifier, &QSocketNotifier::activated, this, &InstanceHandover::AcceptPending);
   return true;
 }
 
-void InstanceHandover::Release() {
-  for (QLocalSocket* socket : std::as_const(m_waiting)) {
-    socket->disconnectFromServer();
-    socket->deleteLater();
+bool InstanceHandover::PollInstanceMessage() {
+  AcceptPending();
+  for (std::size_t i = m_connections.size(); i-- > 0;) {
+    if (m_connections[i].received.size() < 4) ReadConnection(m_connections[i].fd);
   }
-  m_waiting.clear();
+  return m_toldToEnd;
 }
 
-void InstanceHandover::OnNewConnection() {
-  while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-      if (socket->bytesAvailable() < static_cast<qint64>(sizeof(quint32))) return;
-      quint32 message = 0;
-      QDataStream(socket) >> message;
-      if (message != kInstanceMessage) {
-        socket->disconnectFromServer();
-        return;
-      }
-      m_waiting.append(socket);
-      // Give the name up now, while the socket file is still ours: closing the server
-      // later, at exit, would delete the newer instance's socket under the same name.
-      m_server->close();
-      Q_EMIT instanceMessageReceived();
-    });
-    connect(socket, &QLocalSocket::disconnected, socket, [this, socket] {
-      m_waiting.removeAll(socket);
-      socket->deleteLater();
-    });
+void InstanceHandover::AcceptPending() {
+  if (m_listenFd < 0) return;
+  for (;;) {
+    const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) {
+      if (errno == EINTR || errno == ECONNABORTED) continue;
+      return;
+    }
+    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this, fd] { ReadConnection(fd); });
+    m_connections.push_back(Connection{fd, {}, notifier});
   }
+}
+
+void InstanceHandover::ReadConnection(int fd) {
+  std::size_t index = 0;
+  while (index < m_connections.size() && m_connections[index].fd != fd) ++index;
+  if (index == m_connections.size()) return;
+  Connection& connection = m_connections[index];
+  while (connection.received.size() < 4) {
+    char bytes[4];
+    const ssize_t got = ::recv(fd, bytes, static_cast<std::size_t>(4 - connection.received.size()), 0);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && errno == EAGAIN) return;
+    if (got <= 0) {  // the other side gave up before saying anything
+      CloseConnection(index);
+      return;
+    }
+    connection.received.append(bytes, got);
+  }
+  if (qFromBigEndian<quint32>(connection.received.constData()) != kInstanceMessage) {
+    CloseConnection(index);
+    return;
+  }
+  // Kept open until this process ends: the newer instance waits on it.
+  connection.notifier->setEnabled(false);
+  OnToldToEnd();
+}
+
+void InstanceHandover::CloseConnection(std::size_t index) {
+  Connection connection = m_connections[index];
+  m_connections.erase(m_connections.begin() + static_cast<std::ptrdiff_t>(index));
+  // Possibly called from the notifier's own signal, and its descriptor number may be
+  // reused at once: silence it now, delete it later.
+  connection.notifier->setEnabled(false);
+  connection.notifier->deleteLater();
+  ::close(connection.fd);
+}
+
+void InstanceHandover::OnToldToEnd() {
+  if (m_toldToEnd) return;
+  m_toldToEnd = true;
+  Q_EMIT instanceMessageReceived();
 }
 
 }  // namespace tarvex

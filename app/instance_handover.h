@@ -4,17 +4,35 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
-class QLocalSocket;
+#include <chrono>
+#include <vector>
+
+class QSocketNotifier;
 
 namespace tarvex {
 
-// The newest instance is the one that stays. A starting instance tells the running one to
-// end (message 0x464 over a per-user local socket), waits, bounded, until the old one has
-// let go of the browser profile, then takes the socket name over, so the next instance
-// finds this one. A socket left by a crashed instance is removed. Starting instances take
+// The newest instance is the one that stays, and at most one instance has the browser
+// profile open at any time.
+//
+// A starting instance tells the running one to end (message 0x464 over a per-user local
+// socket) and waits for as long as that process lives: the older instance holds every
+// connection that carried the message open until its process ends, so the newer one
+// learns that the profile is free from the kernel, not from a guess. An older instance
+// that does not end by itself (a busy loop, a stopped process, a hung teardown) is ended
+// after a grace period. Only then does the newer one take the socket name over.
+//
+// Nobody unlinks a socket path that may be another's: an instance leaves its socket file
+// behind when it ends, and the next start, finding nobody listening, removes it before it
+// binds its own. Starting instances take
 // turns (a lock file beside the socket), so in a burst of starts each one ends the one
-// before it and exactly one stays.
+// before it and exactly one stays. GUI thread only.
+struct HandoverTiming {
+  // How long a running instance has to end by itself before it is asked to terminate.
+  std::chrono::milliseconds grace{10000};
+  // How long it then has before it is killed.
+  std::chrono::milliseconds terminate{5000};
+};
+
 class InstanceHandover final : public QObject {
   Q_OBJECT
 
@@ -22,30 +40,45 @@ class InstanceHandover final : public QObject {
   static constexpr quint32 kInstanceMessage = 0x464;
 
   // `socketPath` is the full path of the local socket.
-  explicit InstanceHandover(QString socketPath, QObject* parent = nullptr);
+  explicit InstanceHandover(QString socketPath, HandoverTiming timing = HandoverTiming{}, QObject* parent = nullptr);
   ~InstanceHandover() override;
 
-  // Waits, bounded, for this instance's turn; later calls of Listen end the turn.
+  // Waits, bounded, for this instance's turn; Listen() ends the turn.
   void WaitForTurn(int waitMilliseconds);
-  // Tells a running instance to end and waits up to `waitMilliseconds` for it to go.
-  // Returns whether an older instance was found.
-  bool TellRunningInstance(int waitMilliseconds);
+  // Tells a running instance to end and returns once its process has ended (ending it
+  // after the grace period). Returns whether an older instance was found.
+  bool TellRunningInstance();
   // Listens under the socket name and ends this instance's turn. Returns false when the
-  // name cannot be taken.
+  // name cannot be taken (traced).
   bool Listen();
-  // Lets the newer instance go on: closes the connection it holds open while this one ends.
-  void Release();
+  // Reads what has already arrived without waiting for the event loop: true when a newer
+  // instance has told this one to end, now or before.
+  bool PollInstanceMessage();
+  bool IsToldToEnd() const { return m_toldToEnd; }
 
  Q_SIGNALS:
+  // A newer instance told this one to end. Emitted once.
   void instanceMessageReceived();
 
  private:
-  void OnNewConnection();
+  struct Connection {
+    int fd = -1;
+    QByteArray received;
+    QSocketNotifier* notifier = nullptr;
+  };
+
+  void AcceptPending();
+  void ReadConnection(int fd);
+  void CloseConnection(std::size_t index);
+  void OnToldToEnd();
 
   QString m_socketPath;
+  HandoverTiming m_timing;
   QLockFile m_turn;
-  QLocalServer* m_server = nullptr;
-  QList<QLocalSocket*> m_waiting;
+  int m_listenFd = -1;
+  QSocketNotifier* m_listenNotifier = nullptr;
+  std::vector<Connection> m_connections;
+  bool m_toldToEnd = false;
 };
 
 }  // namespace tarvex

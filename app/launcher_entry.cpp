@@ -1,12 +1,20 @@
 #include "app/launcher_entry.h"
 
 #include "app/nimbo_client_app.h"
+#include "platform/worker_threads.h"
 #include "ui/main/main_window_skin.h"
 
 #include <QApplication>
 #include <QFileInfo>
 
 #include <clocale>
+
+namespace {
+
+// A cancelled transfer notices within a second (libcurl's progress callback).
+constexpr std::chrono::milliseconds kWorkersEndMs{3000};
+
+}  // namespace
 
 int NimboLauncherMain(int argc, char** argv) {
   // The main window's background decodes on a worker while the application sets up.
@@ -32,5 +40,9 @@ int NimboLauncherMain(int argc, char** argv) {
     if (!launcher.InitInstance()) return 0;
     exitCode = application.exec();
   }
+  // The windows are gone and with them every transfer's owner, which cancelled it. No
+  // worker may outlive the libraries it uses: wait for them, bounded (a worker waiting on
+  // an installer that runs on is left to the process's end).
+  tarvex::WaitForWorkers(kWorkersEndMs);
   return exitCode;
 }

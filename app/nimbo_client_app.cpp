@@ -12,10 +12,8 @@
 namespace tarvex {
 namespace {
 
-// How long a starting instance waits for the running one to let go of the profile.
-constexpr int kHandoverWaitMs = 8000;
 // How long a starting instance waits for the ones started just before it to settle.
-constexpr int kTurnWaitMs = 60000;
+constexpr int kTurnWaitMs = 180000;
 
 }  // namespace
 
@@ -31,7 +29,7 @@ CNimboClientApp::~CNimboClientApp() {
   for (const QPointer<QWidget>& window : windows) delete window.data();
   m_mainWindow.reset();
   m_runtime.reset();
-  // Only now may a newer instance, waiting on the hand-over, use the profile.
+  // A newer instance waiting on the hand-over goes on only once this process has ended.
   m_handover.reset();
 }
 
@@ -40,7 +38,7 @@ bool CNimboClientApp::InitInstance() {
 
   m_handover = std::make_unique<InstanceHandover>(paths::InstanceSocket(QStringLiteral("Tarvex Center")));
   m_handover->WaitForTurn(kTurnWaitMs);
-  m_handover->TellRunningInstance(kHandoverWaitMs);
+  m_handover->TellRunningInstance();
   m_handover->Listen();
 
   const Services services{m_prompt, m_defaultBrowser, m_programStarter, m_clock, Hosts::FromEnvironment()};
@@ -49,6 +47,10 @@ bool CNimboClientApp::InitInstance() {
                    &CNimboClientDlg::OnInstanceMessage);
   QObject::connect(m_mainWindow.get(), &CNimboClientDlg::destroyRequested, m_mainWindow.get(),
                    [this] { EndProgram(); });
+  QObject::connect(m_mainWindow.get(), &CNimboClientDlg::browserRequested, m_mainWindow.get(), [this] {
+    // An instance that a newer one has told to end meanwhile never opens the profile.
+    if (!m_handover->PollInstanceMessage()) m_mainWindow->CreateMainBrowser();
+  });
   if (!m_mainWindow->OnInitDialog()) return false;
   m_mainWindow->show();
   return true;

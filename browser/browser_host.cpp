@@ -4,6 +4,7 @@
 #include "browser/browser_runtime.h"
 #include "browser/browser_view.h"
 
+#include <QOpenGLWidget>
 #include <QTimer>
 
 namespace tarvex {
@@ -21,6 +22,13 @@ QWidget* CreateBrowser(BrowserRuntime& runtime, QWidget* parent, const QRect& re
     if (created) client->OnAfterCreated(created);
   });
   return view;
+}
+
+void PrepareWindowForLaterBrowser(QWidget* window) {
+  Q_ASSERT_X(!window->isVisible(), "PrepareWindowForLaterBrowser", "the window is not shown yet");
+  auto* placeholder = new QOpenGLWidget(window);
+  placeholder->setGeometry(0, 0, 1, 1);
+  placeholder->hide();
 }
 
 }  // namespace tarvex

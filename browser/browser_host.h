@@ -19,4 +19,10 @@ class BrowserRuntime;
 QWidget* CreateBrowser(BrowserRuntime& runtime, QWidget* parent, const QRect& rect,
                        const std::shared_ptr<BrowserClient>& client, const QString& address);
 
+// Readies a top-level window, before it is first shown, for a browser that comes later.
+// A browser composes its page through OpenGL; Qt gives a window that gains such a child
+// after it was shown a new native window (it vanishes and comes back as another X window).
+// A hidden OpenGL child made beforehand has Qt create the window fit for it from the start.
+void PrepareWindowForLaterBrowser(QWidget* window);
+
 }  // namespace tarvex

@@ -27,7 +27,13 @@ NimboPage::NimboPage(QWebEngineProfile* profile, std::shared_ptr<BrowserClient> 
   connect(this, &QWebEnginePage::newWindowRequested, this, &NimboPage::OnNewWindowRequested);
 }
 
-bool NimboPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool) {
+void NimboPage::LoadLocalPage(const QUrl& page) {
+  m_localPage = page;
+  load(page);
+}
+
+bool NimboPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) {
+  if (isMainFrame && !m_localPage.isEmpty() && url == m_localPage) return true;
   return !m_client->OnBeforeBrowse(m_view, AddressText(url));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QUrl>
 #include <QWebEnginePage>
 
 #include <memory>
@@ -20,6 +21,9 @@ class NimboPage final : public QWebEnginePage {
 
   BrowserClient* Client() const { return m_client.get(); }
   BrowserView* View() const { return m_view; }
+  // Loads a page of the launcher's own (a data: address it made) past the client's
+  // routing, which is about the portal's addresses, not the launcher's.
+  void LoadLocalPage(const QUrl& page);
 
  protected:
   bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
@@ -29,6 +33,7 @@ class NimboPage final : public QWebEnginePage {
 
   std::shared_ptr<BrowserClient> m_client;
   BrowserView* m_view;
+  QUrl m_localPage;
 };
 
 }  // namespace tarvex

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "platform/worker_call.h"
 #include "portal/game_url_decision.h"
 #include "portal/portal_transport.h"
 
 #include <QObject>
 #include <QString>
-
-#include <memory>
 
 namespace tarvex {
 
@@ -19,22 +18,16 @@ class GameUrlRequest final : public QObject {
 
  public:
   explicit GameUrlRequest(PortalTransportOptions options, QObject* parent = nullptr);
-  ~GameUrlRequest() override;
 
   void Start(const QString& loginToken);
-  bool IsRunning() const { return m_running != nullptr; }
+  bool IsRunning() const { return m_call.IsRunning(); }
 
  signals:
   void Finished(const tarvex::GameUrlDecision& decision);
 
  private:
-  struct Running;
-
-  void Deliver(const std::shared_ptr<Running>& running, const std::optional<PortalAnswer>& answer);
-  void Abandon();
-
   PortalTransportOptions m_options;
-  std::shared_ptr<Running> m_running;
+  WorkerCall m_call{this};
 };
 
 }  // namespace tarvex

@@ -83,6 +83,7 @@ void Configure(const CurlApi& curl, CURL* easy, const PortalTransportOptions& op
   curl.easySetopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connectTimeout.count()));
   curl.easySetopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl.easySetopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(options.stallTimeout.count()));
+  curl.easySetopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(options.attemptTimeout.count()));
   curl.easySetopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
   curl.easySetopt(easy, CURLOPT_MAXREDIRS, options.maxRedirects);
   curl.easySetopt(easy, CURLOPT_PROTOCOLS_STR, "http");

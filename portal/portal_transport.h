@@ -19,6 +19,8 @@ struct PortalTransportOptions {
   std::chrono::milliseconds connectBackoff{1000};
   // A portal that accepts and then sends nothing for this long fails the request.
   std::chrono::seconds stallTimeout{30};
+  // No attempt, redirects included, takes longer than this, however the server trickles.
+  std::chrono::milliseconds attemptTimeout{30000};
   long maxRedirects = 10;
   // When set and true, the request ends as a failure as soon as possible.
   const std::atomic<bool>* cancelled = nullptr;

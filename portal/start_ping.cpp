@@ -26,4 +26,16 @@ void HttpGet(const PortalTransportOptions& options, const QString& target, const
     TraceFormat(QStringLiteral("------------------错误记录URL:---------------------%s\n"), completed);
 }
 
+StartPing::StartPing(PortalTransportOptions options, QObject* parent)
+    : QObject(parent), m_options(std::move(options)) {}
+
+void StartPing::Start(const QString& target, const QString& loginToken) {
+  m_call.Start([this, options = m_options, target, loginToken](const std::atomic<bool>& cancelled) {
+    PortalTransportOptions cancellable = options;
+    cancellable.cancelled = &cancelled;
+    HttpGet(cancellable, target, loginToken);
+    return std::function<void()>([this] { emit Finished(); });
+  });
+}
+
 }  // namespace tarvex

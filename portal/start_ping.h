@@ -1,10 +1,12 @@
 #pragma once
 
+#include "platform/worker_call.h"
+#include "portal/portal_transport.h"
+
+#include <QObject>
 #include <QString>
 
 namespace tarvex {
-
-struct PortalTransportOptions;
 
 // The target of the start ping (statistics event 3) without the token: the game id is
 // field 6 of the game address, empty before the first game-address answer.
@@ -14,5 +16,25 @@ QString StartPingTarget(const QString& gameUrl);
 // sends it and traces whether the portal recorded it. Blocks until the portal answered
 // or the transport gave up; the outcome changes nothing else.
 void HttpGet(const PortalTransportOptions& options, const QString& target, const QString& loginToken);
+
+// Sends the start ping on a worker thread, so the window never waits on the portal;
+// Finished arrives on this object's thread once the portal answered or the transport gave
+// up, at once without a usable token. Destroying the object cancels a running ping.
+class StartPing final : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit StartPing(PortalTransportOptions options, QObject* parent = nullptr);
+
+  void Start(const QString& target, const QString& loginToken);
+  bool IsRunning() const { return m_call.IsRunning(); }
+
+ signals:
+  void Finished();
+
+ private:
+  PortalTransportOptions m_options;
+  WorkerCall m_call{this};
+};
 
 }  // namespace tarvex

@@ -8,8 +8,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <optional>
+
+#include <pwd.h>
+#include <unistd.h>
 
 namespace tarvex {
 namespace {
@@ -36,6 +44,25 @@ QList<qint64> Descendants(qint64 pid) {
 bool MapsLibrary(qint64 pid, const QByteArray& name) {
   QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
   return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(name);
+}
+
+QByteArray CommandLine(qint64 pid) {
+  QFile file(QStringLiteral("/proc/%1/cmdline").arg(pid));
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString Namespace(qint64 pid, const char* kind) {
+  return QFileInfo(QStringLiteral("/proc/%1/ns/%2").arg(pid).arg(QLatin1String(kind))).symLinkTarget();
+}
+
+// An unprivileged account to run the launcher with, made when missing.
+std::optional<passwd> PlayerAccount() {
+  constexpr char kName[] = "tarvex-player";
+  if (getpwnam(kName) == nullptr &&
+      QProcess::execute("useradd", {"--system", "--no-create-home", "--shell", "/usr/sbin/nologin", kName}) != 0)
+    return std::nullopt;
+  const passwd* account = getpwnam(kName);
+  return account ? std::optional<passwd>(*account) : std::nullopt;
 }
 
 QList<WindowInfo> MainWindows() {
@@ -80,16 +107,80 @@ TEST_F(ProcessRolesTest, PlainStartShowsTheMainWindowServedOnlyByThisExecutable)
   }
 }
 
+TEST_F(ProcessRolesTest, ForAnUnprivilegedUserTheRenderersRunSandboxed) {
+  if (geteuid() != 0) GTEST_SKIP() << "makes and switches to another account, which needs root";
+  const std::optional<passwd> account = PlayerAccount();
+  ASSERT_TRUE(account.has_value()) << "cannot make an unprivileged account";
+  const QStringList asPlayer{"setpriv",
+                             QStringLiteral("--reuid=%1").arg(account->pw_uid),
+                             QStringLiteral("--regid=%1").arg(account->pw_gid),
+                             "--clear-groups",
+                             "env",
+                             "-u",
+                             "QTWEBENGINE_DISABLE_SANDBOX"};
+  if (QProcess::execute(asPlayer.constFirst(), asPlayer.mid(1) + QStringList{"test", "-x", TARVEX_CLIENT_EXE}) != 0)
+    GTEST_SKIP() << "the build folder is out of an unprivileged user's reach";
+
+  // A home of the player's own, with a copy of the display's key.
+  QTemporaryDir home;
+  QProcessEnvironment environment;
+  for (const char* folder : {"home", "data", "cache", "config", "runtime"}) {
+    QDir().mkpath(home.filePath(folder));
+    environment.insert(QString::fromLatin1(folder), home.filePath(folder));
+  }
+  const QString key = home.filePath("Xauthority");
+  if (!qEnvironmentVariableIsEmpty("XAUTHORITY")) QFile::copy(qEnvironmentVariable("XAUTHORITY"), key);
+  QProcess::execute("chown", {"-R", QStringLiteral("%1:%2").arg(account->pw_uid).arg(account->pw_gid), home.path()});
+  QFile::setPermissions(home.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  QProcessEnvironment extra;
+  extra.insert("HOME", environment.value("home"));
+  extra.insert("XDG_DATA_HOME", environment.value("data"));
+  extra.insert("XDG_CACHE_HOME", environment.value("cache"));
+  extra.insert("XDG_CONFIG_HOME", environment.value("config"));
+  extra.insert("XDG_RUNTIME_DIR", environment.value("runtime"));
+  extra.insert("XAUTHORITY", key);
+
+  LauncherProcess launcher(m_portal.Host(), {}, extra, asPlayer);
+  const auto window = WaitForWindow(kMainTitle, kWindowTimeoutMs);
+  ASSERT_TRUE(window.has_value()) << launcher.Output().toStdString();
+  EXPECT_EQ(window->pid, launcher.Pid());
+  ASSERT_TRUE(m_portal.WaitForTarget([](const QString& t) { return t == "/mini/index/"; }, kWindowTimeoutMs));
+  // Renderers are forked by the sandboxed zygote (Chromium keeps the zygote's command line
+  // for them); the zygote without a sandbox serves the GPU and utility processes.
+  QList<qint64> sandboxed;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        sandboxed.clear();
+        for (qint64 child : Descendants(launcher.Pid())) {
+          const QByteArray command = CommandLine(child);
+          if (command.contains("--type=zygote") && !command.contains("--no-zygote-sandbox"))
+            sandboxed.append(child);
+        }
+        return sandboxed.size() >= 3;  // the zygote, its namespace's first process and a renderer
+      },
+      kWindowTimeoutMs))
+      << launcher.Output().toStdString();
+  SaveScreenshot("sandboxed-main-window");
+
+  for (qint64 child : Descendants(launcher.Pid()))
+    EXPECT_FALSE(CommandLine(child).contains("--no-sandbox")) << "sub-process " << child;
+  for (qint64 process : sandboxed) {
+    EXPECT_NE(Namespace(process, "user"), Namespace(launcher.Pid(), "user")) << "sandboxed process " << process;
+    EXPECT_NE(Namespace(process, "pid"), Namespace(launcher.Pid(), "pid")) << "sandboxed process " << process;
+  }
+}
+
 TEST_F(ProcessRolesTest, SubProcessLaunchEndsWithoutAWindowAndLeavesTheRunningInstance) {
   LauncherProcess running(m_portal.Host(), {});
-  ASSERT_TRUE(WaitForWindow(kMainTitle, kWindowTimeoutMs).has_value());
+  ASSERT_TRUE(WaitUntil([&] { return MainWindows().size() == 1 && MainWindows().constFirst().pid == running.Pid(); },
+                        kWindowTimeoutMs));
 
   LauncherProcess subProcess(m_portal.Host(), {"--type=not-a-role"});
   subProcess.WaitForExit(20000);  // ends, with whatever code the engine gives
   EXPECT_FALSE(subProcess.IsRunning());
   EXPECT_TRUE(running.IsRunning());
   const QList<WindowInfo> windows = MainWindows();
-  ASSERT_EQ(windows.size(), 1);
+  ASSERT_EQ(windows.size(), 1) << running.Output().toStdString();
   EXPECT_EQ(windows.constFirst().pid, running.Pid());
 }
 
@@ -109,6 +200,29 @@ TEST_F(ProcessRolesTest, SecondInstanceEndsTheFirstAndShowsItsOwnWindow) {
   // A third instance finds the second under the name it took over.
   LauncherProcess third(m_portal.Host(), {});
   EXPECT_EQ(second.WaitForExit(30000), 0);
+  EXPECT_TRUE(WaitUntil([&] { return MainWindows().size() == 1 && MainWindows().constFirst().pid == third.Pid(); },
+                        kWindowTimeoutMs));
+}
+
+TEST_F(ProcessRolesTest, AnInstanceThatCannotEndIsEndedBeforeTheNewerOneOpensTheProfile) {
+  LauncherProcess stuck(m_portal.Host(), {});
+  ASSERT_TRUE(WaitForWindow(kMainTitle, kWindowTimeoutMs).has_value());
+  ::kill(static_cast<pid_t>(stuck.Pid()), SIGSTOP);  // reads no message, ends by itself never
+
+  LauncherProcess newer(m_portal.Host(), {});
+  // While the older one lives, the newer one waits: no window, so no profile either.
+  WaitUntil([] { return false; }, 5000);
+  for (const WindowInfo& window : MainWindows()) EXPECT_NE(window.pid, newer.Pid());
+  EXPECT_TRUE(stuck.IsRunning());
+  // Past its grace period the older one is ended, and the newer one comes up.
+  stuck.WaitForExit(30000);
+  EXPECT_FALSE(stuck.IsRunning());
+  ASSERT_TRUE(WaitUntil([&] { return MainWindows().size() == 1 && MainWindows().constFirst().pid == newer.Pid(); },
+                        kWindowTimeoutMs))
+      << newer.Output().toStdString();
+  // The name went to the newer one: a third start replaces it.
+  LauncherProcess third(m_portal.Host(), {});
+  EXPECT_EQ(newer.WaitForExit(30000), 0) << newer.Output().toStdString();
   EXPECT_TRUE(WaitUntil([&] { return MainWindows().size() == 1 && MainWindows().constFirst().pid == third.Pid(); },
                         kWindowTimeoutMs));
 }

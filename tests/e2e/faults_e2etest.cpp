@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,35 @@ TEST_P(GameAddressFaultTest, NoGameOpensAndTheLauncherStaysUsable) {
   EXPECT_FALSE(m_desktop.TokenFileExists());
   EXPECT_EQ(portal.CountTargets("/tj/minclient"), 1);
   EXPECT_TRUE(HasWindow(kMainTitle));
+}
+
+TEST_F(FaultTest, APortalHoldingTheStartPingNeitherHidesTheWindowNorHoldsTheStartPage) {
+  PortalProcess portal({"--fault", "/tj/minclient=stall:60000"});
+  m_desktop.LeaveToken("WEBGAME1");
+  LauncherProcess launcher(portal.Host(), {});
+  EXPECT_TRUE(WaitForWindow(kMainTitle, 15000).has_value()) << launcher.Output().toStdString();
+  EXPECT_TRUE(portal.WaitForTarget([](const QString& t) { return t == "/mini/server_inf_data/?key=WEBGAME1"; }, 10000))
+      << launcher.Output().toStdString();
+}
+
+TEST_F(FaultTest, APortalThatComesUpLaterIsLoadedWithoutTheUser) {
+  QTcpServer probe;  // a free port, closed again: nobody answers there yet
+  ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+  const QString port = QString::number(probe.serverPort());
+  probe.close();
+  LauncherProcess launcher(QStringLiteral("127.0.0.1:") + port, {});
+  ASSERT_TRUE(WaitForWindow(kMainTitle, kTimeoutMs).has_value()) << launcher.Output().toStdString();
+  ASSERT_TRUE(WaitUntil([&] { return launcher.Output().contains("portal unreachable"); }, kTimeoutMs))
+      << launcher.Output().toStdString();
+  WaitUntil([] { return false; }, 1500);  // the launcher's own page has drawn
+  SaveScreenshot("portal-unreachable");
+
+  PortalProcess portal({"--port", port});
+  ASSERT_TRUE(portal.IsUp());
+  // Retried after 2, 4, 8 ... seconds: well inside half a minute.
+  EXPECT_TRUE(portal.WaitForTarget([](const QString& t) { return t == "/mini/index/"; }, 30000))
+      << launcher.Output().toStdString();
+  EXPECT_TRUE(launcher.IsRunning());
 }
 
 TEST_F(FaultTest, TenMegabyteAnswerIsReadOnlyUpToItsCapAndStillUnderstood) {

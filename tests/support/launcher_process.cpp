@@ -13,7 +13,7 @@
 namespace tarvex::testing {
 
 LauncherProcess::LauncherProcess(const QString& portalHost, const QStringList& arguments,
-                                 const QProcessEnvironment& extra) {
+                                 const QProcessEnvironment& extra, const QStringList& commandPrefix) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("TARVEX_PORTAL_HOST", portalHost);
   environment.insert("TARVEX_DOWNLOAD_HOST", portalHost);
@@ -22,7 +22,10 @@ LauncherProcess::LauncherProcess(const QString& portalHost, const QStringList& a
   environment.insert(extra);
   m_process.setProcessEnvironment(environment);
   m_process.setProcessChannelMode(QProcess::MergedChannels);
-  m_process.start(QStringLiteral(TARVEX_CLIENT_EXE), arguments);
+  if (commandPrefix.isEmpty())
+    m_process.start(QStringLiteral(TARVEX_CLIENT_EXE), arguments);
+  else
+    m_process.start(commandPrefix.constFirst(), commandPrefix.mid(1) + QStringList{TARVEX_CLIENT_EXE} + arguments);
   m_process.waitForStarted(10000);
 }
 

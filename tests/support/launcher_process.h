@@ -9,11 +9,12 @@
 namespace tarvex::testing {
 
 // One run of the real NimboClient, with the environment of the test process (the test's
-// private HOME and XDG folders) and the portal host the test gives it.
+// private HOME and XDG folders) and the portal host the test gives it. `commandPrefix`, when
+// given, runs it through another program that ends by executing it (another user's rights).
 class LauncherProcess {
  public:
   LauncherProcess(const QString& portalHost, const QStringList& arguments,
-                  const QProcessEnvironment& extra = QProcessEnvironment());
+                  const QProcessEnvironment& extra = QProcessEnvironment(), const QStringList& commandPrefix = {});
   ~LauncherProcess();
 
   bool IsRunning() const { return m_process.state() != QProcess::NotRunning; }

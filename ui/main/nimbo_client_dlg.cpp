@@ -6,7 +6,9 @@
 #include "browser/cookie_cleaner.h"
 #include "browser/nimbo_cef_render.h"
 #include "browser/nimbo_simle_client.h"
+#include "browser/portal_outage_page.h"
 #include "platform/paths.h"
+#include "platform/privileges.h"
 #include "platform/prompt.h"
 #include "platform/trace.h"
 #include "portal/address_field.h"
@@ -34,6 +36,9 @@ namespace {
 const QString kTitle = QStringLiteral("Tarvex Center");
 const QString kApplicationName = QStringLiteral("NimboClient");
 constexpr int kStartTimer1Ms = 3000;
+// How long the browser waits for the start ping, so that on a responsive portal the ping
+// still arrives before the browser's first request, and for the window's first paint.
+constexpr int kBrowserDueMs = 1000;
 // The game name keeps at most this many characters before it is decoded.
 constexpr int kGameNameLimit = 259;
 
@@ -58,6 +63,13 @@ CNimboClientDlg::CNimboClientDlg(const Services& services, BrowserRuntime& runti
   connect(&m_timer1, &QTimer::timeout, this, &CNimboClientDlg::OnTimer1);
   m_gameUrlRequest = new GameUrlRequest(TransportOptions(m_services.hosts), this);
   connect(m_gameUrlRequest, &GameUrlRequest::Finished, this, &CNimboClientDlg::OnGameUrlAnswer);
+  m_startPing = new StartPing(TransportOptions(m_services.hosts), this);
+  connect(m_startPing, &StartPing::Finished, this, &CNimboClientDlg::RequestBrowserWhenDue);
+  m_browserDue.setSingleShot(true);
+  connect(&m_browserDue, &QTimer::timeout, this, [this] {
+    m_painted = true;  // a window that is not exposed (started minimised) is never painted
+    RequestBrowserWhenDue();
+  });
 }
 
 CNimboClientDlg::~CNimboClientDlg() = default;
@@ -69,17 +81,45 @@ bool CNimboClientDlg::OnInitDialog() {
   m_strVersion = QStringLiteral("10.02");
   CreateSkinButtons();
   CreateVersionLabel();
+  PrepareWindowForLaterBrowser(this);
 
   m_disableGpu = 0;
   m_strLoginToken.clear();
   GetloginToken();
   SendStartPing();
+  m_browserDue.start(kBrowserDueMs);
 
+  // Centred on the screen's work area before it is first shown.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
+  return true;
+}
+
+bool CNimboClientDlg::event(QEvent* event) {
+  const bool handled = QWidget::event(event);
+  if (event->type() == QEvent::Paint && !m_painted) {
+    m_painted = true;
+    // After this paint has reached the screen: the engine's start blocks for a while.
+    QTimer::singleShot(0, this, &CNimboClientDlg::RequestBrowserWhenDue);
+  }
+  return handled;
+}
+
+void CNimboClientDlg::RequestBrowserWhenDue() {
+  if (m_browserRequested || m_destroyed || !m_painted) return;
+  if (m_startPing->IsRunning() && m_browserDue.isActive()) return;
+  m_browserRequested = true;
+  m_browserDue.stop();
+  Q_EMIT browserRequested();
+}
+
+void CNimboClientDlg::CreateMainBrowser() {
+  if (m_pClient || m_destroyed) return;
   m_pClient = std::make_shared<NimboSimleClient>(
       ClientContext{m_services.prompt, m_services.defaultBrowser, *this, m_services.hosts.portal});
   NimboCefRender application;
   RuntimeSettings settings;
-  settings.noSandbox = true;
+  // Chromium's sandbox stays on; it cannot work for root.
+  settings.noSandbox = IsRunningAsRoot();
   settings.multiThreadedMessageLoop = true;
   settings.logSeverity = 99;
   settings.cachePath = paths::GetBrowserCachePath();
@@ -90,11 +130,8 @@ bool CNimboClientDlg::OnInitDialog() {
 
   m_browserWidget = CreateBrowser(m_runtime, this, QRect(0, kStripHeight, kWidth, kHeight - kStripHeight),
                                   m_pClient, StartAddress());
+  new PortalOutagePage(m_browserWidget, m_services.hosts.portal);
   if (IsUsableToken(m_strLoginToken)) StartTimer1(kStartTimer1Ms);
-
-  // Centred on the screen's work area before it is first shown.
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
-  return true;
 }
 
 void CNimboClientDlg::CreateSkinButtons() {
@@ -122,8 +159,7 @@ void CNimboClientDlg::GetloginToken() {
 void CNimboClientDlg::SendStartPing() {
   if (!IsUsableToken(m_strLoginToken)) return;
   if (LeadingDecimalValue(AddressField(m_strGameUrl, 6)) == 121) m_disableGpu = 1;
-  // Blocking on purpose: no browser exists yet, so nothing else could run meanwhile.
-  HttpGet(TransportOptions(m_services.hosts), StartPingTarget(m_strGameUrl), m_strLoginToken);
+  m_startPing->Start(StartPingTarget(m_strGameUrl), m_strLoginToken);
 }
 
 void CNimboClientDlg::ReadLaunchParameter() {
@@ -166,6 +202,7 @@ void CNimboClientDlg::OnCommand(int id) {
       showMinimized();
       break;
     case kMainClearCacheButtonId: {
+      if (!m_runtime.IsInitialized()) break;  // no profile yet, so no cookies either
       // The index is loaded only once the old cookies are really gone.
       const QPointer<CNimboClientDlg> self(this);
       m_runtime.Cookies().DeleteHostCookies(m_services.hosts.portal, [self] {

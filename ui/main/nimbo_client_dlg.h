@@ -20,6 +20,7 @@ class BrowserRuntime;
 class GameUrlRequest;
 class NimboPayView;
 class NimboSimleClient;
+class StartPing;
 struct GameUrlDecision;
 
 // The launcher's main window: the portal's pages in a browser below a 38-pixel strip,
@@ -40,8 +41,14 @@ class CNimboClientDlg final : public QWidget, public Views, public MainWindowLin
   CNimboClientDlg(const Services& services, BrowserRuntime& runtime, QStringList launchArguments);
   ~CNimboClientDlg() override;
 
-  // The initialisation sequence; the window is shown centred afterwards.
+  // The initialisation sequence up to the browser: the skinned window, the token and the
+  // start ping (sent in the background). The opener shows the window, centred; once it
+  // has been painted and the ping has answered (or about a second has passed),
+  // browserRequested asks for CreateMainBrowser().
   bool OnInitDialog();
+  // The rest of the sequence: the browser runtime and the main browser on the start
+  // address, then timer 1 with a usable token. Once; nothing after the window ended.
+  void CreateMainBrowser();
 
   // Loads the portal index into the main browser; nothing before the browser exists.
   void ShowPortalIndex();
@@ -75,8 +82,11 @@ class CNimboClientDlg final : public QWidget, public Views, public MainWindowLin
  Q_SIGNALS:
   // Emitted once, when the window has been destroyed and the program should end.
   void destroyRequested();
+  // Emitted once, when the browser is due (see OnInitDialog).
+  void browserRequested();
 
  protected:
+  bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
@@ -85,6 +95,7 @@ class CNimboClientDlg final : public QWidget, public Views, public MainWindowLin
   void CreateVersionLabel();
   void GetloginToken();
   void SendStartPing();
+  void RequestBrowserWhenDue();
   void ReadLaunchParameter();
   QString StartAddress() const;
   void OnTimer1();
@@ -107,6 +118,11 @@ class CNimboClientDlg final : public QWidget, public Views, public MainWindowLin
   QLabel* m_versionLabel = nullptr;
   QTimer m_timer1;
   GameUrlRequest* m_gameUrlRequest = nullptr;
+  StartPing* m_startPing = nullptr;
+  // Waits, bounded, for the first paint and the start ping before the browser is created.
+  QTimer m_browserDue;
+  bool m_painted = false;
+  bool m_browserRequested = false;
   GameLauncher m_launcher;
   QPointer<NimboPayView> m_payView;
   bool m_destroyed = false;

@@ -52,6 +52,7 @@ class MainWindowTest : public ::testing::Test {
     m_window = std::make_unique<CNimboClientDlg>(m_fakes.Get(), SharedRuntime(), QStringList{});
     ASSERT_TRUE(m_window->OnInitDialog());
     m_window->show();
+    m_window->CreateMainBrowser();
   }
 
   void TearDown() override {

@@ -1,5 +1,6 @@
 #include "app/launcher_entry.h"
 
+#include "app/display_environment.h"
 #include "app/nimbo_client_app.h"
 #include "ui/main/main_window_skin.h"
 
@@ -7,6 +8,7 @@
 #include <QFileInfo>
 
 #include <clocale>
+#include <optional>
 
 int NimboLauncherMain(int argc, char** argv) {
   // The main window's background decodes on a worker while the application sets up.
@@ -19,12 +21,12 @@ int NimboLauncherMain(int argc, char** argv) {
   // Every Chromium sub-process is this same executable.
   const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
   qputenv("QTWEBENGINEPROCESS_PATH", self.toLocal8Bit());
-  // Windows are sized in device pixels with pages at scale 1.
-  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   std::setlocale(LC_ALL, "");
 
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  std::optional<tarvex::DisplayEnvironment> displayEnvironment(std::in_place);
   QApplication application(argc, argv);
+  displayEnvironment.reset();
   QApplication::setApplicationName(QStringLiteral("NimboClient"));
   int exitCode = 0;
   {

@@ -1,6 +1,6 @@
 // The launcher in a Wayland session, under Debian's weston on its headless back end: with
 // XWayland it runs as an X11 client with its usual windows; without it, it runs natively
-// and still loads the portal.
+// and still opens the portal and the player's web game.
 #include "support/journey.h"
 #include "support/launcher_process.h"
 #include "support/portal_process.h"
@@ -110,18 +110,25 @@ TEST_F(WaylandSession, WithXWaylandTheMainWindowIsAnX11WindowOfItsUsualSize) {
   EXPECT_TRUE(m_portal.WaitForTarget([](const QString& t) { return t == "/mini/index/"; }, kStartTimeoutMs));
 }
 
-TEST_F(WaylandSession, WithoutXWaylandTheLauncherRunsNativelyAndLoadsItsStartPage) {
+TEST_F(WaylandSession, WithoutXWaylandTheLauncherRunsNativelyAndOpensTheWebGame) {
   Weston weston(/*xwayland=*/false);
   ASSERT_TRUE(weston.IsUp()) << weston.Log().toStdString();
   ASSERT_TRUE(m_portal.IsUp());
+  PlayerDesktop desktop;
+  desktop.Reset();
+  desktop.LeaveToken("WEBGAME1");
 
   QProcessEnvironment session = Session(weston);
   session.insert("DISPLAY", QString());  // no X server in this session
   LauncherProcess launcher(m_portal.Host(), {}, session);
-  ASSERT_TRUE(m_portal.WaitForTarget([](const QString& t) { return t == "/mini/index/"; }, kStartTimeoutMs))
+  ASSERT_TRUE(m_portal.WaitForTarget([](const QString& t) { return t == "/mini/server_inf_data/?key=WEBGAME1"; },
+                                     kStartTimeoutMs))
+      << launcher.Output().toStdString();
+  EXPECT_TRUE(MapsLibrary(launcher.Pid(), "libqwayland"));
+  // The game window, placed by the compositor, loads the game.
+  EXPECT_TRUE(m_portal.WaitForTarget([](const QString& t) { return t.startsWith("/mini/play/web/"); }, kStartTimeoutMs))
       << launcher.Output().toStdString();
   EXPECT_TRUE(launcher.IsRunning()) << launcher.Output().toStdString();
-  EXPECT_TRUE(MapsLibrary(launcher.Pid(), "libqwayland"));
 }
 
 }  // namespace

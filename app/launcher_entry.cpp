@@ -24,6 +24,8 @@ int NimboLauncherMain(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
 
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // Platform and scaling hold for QApplication only: the programs the launcher starts later
+  // get the desktop's environment back.
   std::optional<tarvex::DisplayEnvironment> displayEnvironment(std::in_place);
   QApplication application(argc, argv);
   displayEnvironment.reset();

@@ -1,5 +1,6 @@
 #include "app/launcher_entry.h"
 
+#include "app/display_environment.h"
 #include "app/nimbo_client_app.h"
 #include "platform/worker_threads.h"
 #include "ui/main/main_window_skin.h"
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 
 #include <clocale>
+#include <optional>
 
 namespace {
 
@@ -27,12 +29,14 @@ int NimboLauncherMain(int argc, char** argv) {
   // Every Chromium sub-process is this same executable.
   const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
   qputenv("QTWEBENGINEPROCESS_PATH", self.toLocal8Bit());
-  // Windows are sized in device pixels with pages at scale 1.
-  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   std::setlocale(LC_ALL, "");
 
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // Platform and scaling hold for QApplication only: the programs the launcher starts later
+  // get the desktop's environment back.
+  std::optional<tarvex::DisplayEnvironment> displayEnvironment(std::in_place);
   QApplication application(argc, argv);
+  displayEnvironment.reset();
   QApplication::setApplicationName(QStringLiteral("NimboClient"));
   int exitCode = 0;
   {

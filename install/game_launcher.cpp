@@ -3,12 +3,23 @@
 #include "browser/views.h"
 #include "install/desktop_shortcut.h"
 #include "install/launch_decision.h"
+#include "install/wine_notice.h"
 #include "platform/overloaded.h"
 #include "platform/program_starter.h"
 #include "platform/prompt.h"
 #include "platform/trace.h"
 
+#include <QFileInfo>
+
 namespace tarvex {
+namespace {
+
+// The game as the user knows it: the portal's name for it, else its key.
+QString GameName(const launch::Start& start) {
+  return start.shortcut ? start.shortcut->name : QFileInfo(start.executable).completeBaseName();
+}
+
+}  // namespace
 
 GameLauncher::GameLauncher(Views& views, Prompt& prompt, ProgramStarter& programStarter)
     : m_views(views), m_prompt(prompt), m_programStarter(programStarter) {}
@@ -25,7 +36,14 @@ void GameLauncher::Launch(const QString& launchAddress) {
                    m_prompt.Ask(nullptr, QStringLiteral("token expire"), QStringLiteral("NimboClient"),
                                 Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
                  },
-                 [this](const launch::Start& start) { StartGame(start, m_programStarter); },
+                 [this](const launch::Start& start) {
+                   // Nothing is started that is bound to fail: the user learns why, once.
+                   if (MissesWine(start.executable)) {
+                     TellWineMissing(m_prompt, nullptr, GameName(start));
+                     return;
+                   }
+                   StartGame(start, m_programStarter);
+                 },
              },
              launch::DecideLaunch(launchAddress));
 }

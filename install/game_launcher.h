@@ -13,7 +13,8 @@ class Views;
 
 // Carries out a client-game launch address: refuses unusable keys, hands games that are
 // not installed to the download window, asks for a fresh token when the parameters are
-// too short, and otherwise starts the game and (re)writes its desktop shortcut.
+// too short, tells the user when a Windows game cannot start for want of wine, and
+// otherwise starts the game and (re)writes its desktop shortcut.
 // The referenced objects must outlive this one.
 class GameLauncher {
  public:

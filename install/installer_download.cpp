@@ -114,6 +114,7 @@ InstallerTransfer::Result InstallerDownload::Shared::Download(const QString& ins
 InstallerDownload::Outcome InstallerDownload::Shared::Install(const QString& installer) {
   if (cancelled.load()) return Outcome::Cancelled;
   QFile::setPermissions(installer, kOwnerOnly);
+  if (MissesWine(installer)) return Outcome::WineMissing;
   const ProgramCommand command = CommandFor(installer, {});
   QProcess process;
   process.setProgram(command.program);

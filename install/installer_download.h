@@ -31,6 +31,7 @@ class InstallerDownload final : public QObject {
   enum class Outcome {
     Installed,  // the installer ran to its end; the game was started if it now exists
     Failed,     // nothing was started (download failed, or the installer could not start)
+    WineMissing,  // downloaded, but the installer is a Windows program and wine is missing
     Cancelled,
   };
   Q_ENUM(Outcome)

@@ -13,15 +13,19 @@ bool IsWindowsProgram(const QString& program) {
   return file.open(QIODevice::ReadOnly) && file.read(2) == "MZ";
 }
 
+QString Wine() { return QStandardPaths::findExecutable(QStringLiteral("wine")); }
+
 }  // namespace
 
 ProgramCommand CommandFor(const QString& program, const QStringList& arguments) {
   if (IsWindowsProgram(program)) {
-    const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
+    const QString wine = Wine();
     if (!wine.isEmpty()) return {wine, QStringList{program} + arguments};
   }
   return {program, arguments};
 }
+
+bool MissesWine(const QString& program) { return IsWindowsProgram(program) && Wine().isEmpty(); }
 
 bool ProcessProgramStarter::StartDetached(const QString& program, const QStringList& arguments) {
   const ProgramCommand command = CommandFor(program, arguments);

@@ -21,6 +21,10 @@ struct ProgramCommand {
 };
 ProgramCommand CommandFor(const QString& program, const QStringList& arguments);
 
+// Whether `program` cannot start here because it is a Windows program and wine is not on
+// the PATH. Checked before a game or installer is started, so the user can be told why.
+bool MissesWine(const QString& program);
+
 // The real starter. A Windows program (a file beginning with "MZ") runs through wine
 // when wine is on the PATH.
 class ProcessProgramStarter final : public ProgramStarter {

@@ -9,6 +9,8 @@ packages=(
   googletest libgtest-dev
   xvfb xauth x11-utils xdotool openbox wmctrl imagemagick fonts-noto-cjk fonts-dejavu-core
   desktop-file-utils xdg-utils
+  lintian appstream
+  weston xwayland qt6-wayland
 )
 
 missing=()

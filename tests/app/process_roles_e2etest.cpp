@@ -170,6 +170,18 @@ TEST_F(ProcessRolesTest, ForAnUnprivilegedUserTheRenderersRunSandboxed) {
   }
 }
 
+TEST_F(ProcessRolesTest, DesktopScaleFactorsLeaveTheMainWindowInDevicePixels) {
+  // As a desktop sets them for every program it starts.
+  QProcessEnvironment desktop;
+  desktop.insert("QT_SCALE_FACTOR", "1.5");
+  desktop.insert("QT_SCREEN_SCALE_FACTORS", "2");
+  desktop.insert("QT_AUTO_SCREEN_SCALE_FACTOR", "1");
+  LauncherProcess launcher(m_portal.Host(), {}, desktop);
+  const auto window = WaitForWindow(kMainTitle, kWindowTimeoutMs);
+  ASSERT_TRUE(window.has_value()) << launcher.Output().toStdString();
+  EXPECT_EQ(window->geometry.size(), QSize(1320, 820));
+}
+
 TEST_F(ProcessRolesTest, SubProcessLaunchEndsWithoutAWindowAndLeavesTheRunningInstance) {
   LauncherProcess running(m_portal.Host(), {});
   ASSERT_TRUE(WaitUntil([&] { return MainWindows().size() == 1 && MainWindows().constFirst().pid == running.Pid(); },

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 
 #include <gtest/gtest.h>
 
@@ -120,6 +121,34 @@ TEST_F(GameLauncherTest, BadNameOrMissingDesktopStillStartsTheGame) {
   m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game/12345678"));
   EXPECT_FALSE(QFile::exists(m_home.Desktop() + "Game.desktop"));
   EXPECT_EQ(m_starter.Calls().size(), 2u);
+}
+
+TEST_F(GameLauncherTest, WindowsGameWithoutWineIsNamedOnceAndNotStarted) {
+  Install(QStringLiteral("k"));
+  QFile exe(paths::GameExecutable(QStringLiteral("k")));
+  ASSERT_TRUE(exe.open(QIODevice::WriteOnly));
+  exe.write("MZ\x90\x00");
+  exe.close();
+  const auto restorePath = qScopeGuard([path = qgetenv("PATH")] { qputenv("PATH", path); });
+  qputenv("PATH", m_home.Path().toLocal8Bit());  // no wine here
+
+  m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game/12345678"));
+  m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/..%2Fx/12345678"));
+  EXPECT_TRUE(m_starter.Calls().empty());
+  ASSERT_EQ(m_prompt.asked.size(), 2u);  // one notice per start, naming the game
+  EXPECT_TRUE(m_prompt.asked[0][0].contains(QStringLiteral("\"Game\"")));
+  EXPECT_TRUE(m_prompt.asked[0][0].contains(QStringLiteral("apt install wine")));
+  EXPECT_TRUE(m_prompt.asked[1][0].contains(QStringLiteral("\"k\"")));
+  EXPECT_EQ(m_prompt.asked[0].mid(2), (QStringList{"ok", "exclamation"}));
+
+  // With wine on the PATH the same game starts.
+  QFile wine(m_home.Path() + QStringLiteral("/wine"));
+  ASSERT_TRUE(wine.open(QIODevice::WriteOnly));
+  wine.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+  wine.close();
+  m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game/12345678"));
+  EXPECT_EQ(m_starter.Calls().size(), 1u);
+  EXPECT_EQ(m_prompt.asked.size(), 2u);
 }
 
 TEST(DesktopShortcut, ExecArgumentsAreQuotedAsOneArgument) {

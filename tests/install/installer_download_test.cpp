@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -50,6 +51,9 @@ class InstallerDownloadTest : public ::testing::Test {
     });
     routes.Get("/games/nogame/download-nogame.exe", [](const httplib::Request&, httplib::Response& res) {
       res.set_content("#!/bin/sh\nexit 0\n", "application/octet-stream");
+    });
+    routes.Get("/games/win/download-win.exe", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(std::string("MZ") + std::string(5000, '\x01'), "application/octet-stream");
     });
     routes.Get("/games/garbage/download-garbage.exe", [](const httplib::Request&, httplib::Response& res) {
       res.set_content(std::string(5000, '\x01'), "application/octet-stream");
@@ -110,6 +114,14 @@ TEST_F(InstallerDownloadTest, FailedDownloadStartsNothing) {
   }
   // The 404 left nothing; the file that is no program stays, but ran nothing.
   EXPECT_EQ(InstallerFiles(), QStringList{"garbage-7z.exe"});
+}
+
+TEST_F(InstallerDownloadTest, WindowsInstallerWithoutWineIsToldApartAndStartsNothing) {
+  const auto restorePath = qScopeGuard([path = qgetenv("PATH")] { qputenv("PATH", path); });
+  qputenv("PATH", m_home.Path().toLocal8Bit());  // no wine here
+  auto job = Job("win");
+  EXPECT_EQ(Run(*job), Outcome::WineMissing);
+  EXPECT_TRUE(m_starter.Calls().empty());
 }
 
 TEST_F(InstallerDownloadTest, InstallerWithoutGameFailsAndStartsNothing) {

@@ -1,16 +1,12 @@
 #!/usr/bin/env bash
-# Builds the Debian package from the build tree, installs it on this machine, checks the
-# launcher is the zpay:// handler, removes (purges) it and checks nothing is left behind.
+# Builds the Debian package from the build tree and checks it the way Debian does (lintian,
+# appstreamcli), then installs it on this machine, checks the launcher is the zpay://
+# handler, removes (purges) it and checks nothing is left behind.
 # Usage: deb_package_check.sh BUILD_DIR
 set -euo pipefail
 build=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
-if dpkg-query -W -f='${Status}' nimboclient 2>/dev/null | grep -q "install ok installed"; then
-  echo "nimboclient is already installed here; not touching it"; exit 77
-fi
-[ "$(id -u)" -eq 0 ] || { echo "needs root for dpkg"; exit 77; }
 
 (cd "$work" && cpack --config "$build/CPackConfig.cmake" -G DEB >/dev/null)
 package=$(ls "$work"/nimboclient_*.deb)
@@ -18,9 +14,26 @@ dpkg-deb -c "$package" | awk '{print $6}' > "$work/contents"
 grep -qx './usr/bin/NimboClient' "$work/contents"
 library=$(grep -x '\./usr/lib/.*/nimboclient/libnimbo_launcher\.so' "$work/contents" | cut -c2-)
 [ -n "$library" ] || { echo "the launcher library is not in the package"; exit 1; }
-grep -qx './usr/share/applications/nimboclient.desktop' "$work/contents"
-grep -qx './usr/share/icons/hicolor/128x128/apps/nimboclient.png' "$work/contents"
+for file in ./usr/share/applications/nimboclient.desktop ./usr/share/icons/hicolor/128x128/apps/nimboclient.png \
+            ./usr/share/metainfo/example.tarvex.NimboClient.metainfo.xml ./usr/share/man/man1/NimboClient.1.gz \
+            ./usr/share/doc/nimboclient/copyright ./usr/share/doc/nimboclient/changelog.Debian.gz; do
+  grep -qx "$file" "$work/contents" || { echo "not in the package: $file"; exit 1; }
+done
 if grep -q 'tarvex-portal\|/tests/' "$work/contents"; then echo "test tools in the package"; exit 1; fi
+# Web games need no wine: recommended, never required.
+dpkg-deb -f "$package" Recommends | grep -qw wine || { echo "wine is not recommended"; exit 1; }
+if dpkg-deb -f "$package" Depends | grep -qw wine; then echo "wine is required"; exit 1; fi
+
+# Debian's own checks: no lintian error or warning (the overrides say why where one is
+# expected), and an AppStream entry software centres accept.
+lintian --fail-on error,warning --tag-display-limit 0 "$package"
+dpkg-deb -x "$package" "$work/root"
+appstreamcli validate --no-net "$work"/root/usr/share/metainfo/*.metainfo.xml
+
+if dpkg-query -W -f='${Status}' nimboclient 2>/dev/null | grep -q "install ok installed"; then
+  echo "nimboclient is already installed here; not touching it"; exit 77
+fi
+[ "$(id -u)" -eq 0 ] || { echo "needs root for dpkg"; exit 77; }
 
 installed=1
 trap 'rm -rf "$work"; [ -z "${installed:-}" ] || dpkg -P nimboclient >/dev/null 2>&1 || true' EXIT
@@ -51,7 +64,8 @@ dpkg -P nimboclient >/dev/null
 installed=
 if dpkg-query -W nimboclient >/dev/null 2>&1; then echo "dpkg still knows the package"; exit 1; fi
 for path in /usr/bin/NimboClient "$library" "$(dirname "$library")" /usr/share/applications/nimboclient.desktop \
-            /usr/share/icons/hicolor/128x128/apps/nimboclient.png; do
+            /usr/share/icons/hicolor/128x128/apps/nimboclient.png /usr/share/doc/nimboclient \
+            /usr/share/metainfo/example.tarvex.NimboClient.metainfo.xml; do
   [ ! -e "$path" ] || { echo "left behind: $path"; exit 1; }
 done
 if grep -rqs nimboclient /usr/share/applications/mimeinfo.cache; then echo "stale handler in mimeinfo.cache"; exit 1; fi

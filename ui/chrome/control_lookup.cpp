@@ -12,6 +12,11 @@ void SetControlId(QWidget* control, int id) { control->setProperty(kControlIdPro
 
 int ControlId(const QWidget* control) { return control->property(kControlIdProperty).toInt(); }
 
+void SetControlRole(QWidget* control, const ControlRole& role) {
+  control->setAccessibleName(QString::fromUtf8(role.name));
+  control->setAccessibleDescription(QString::fromUtf8(role.english));
+}
+
 QWidget* FindControl(const QWidget* window, int id) {
   const auto children = window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
   for (QWidget* child : children) {

@@ -13,6 +13,16 @@
 #include <QScreen>
 
 namespace tarvex {
+namespace {
+
+// The roles of the strip buttons 20001, 20002, ... by slot.
+constexpr ControlRole kStripButtonRoles[] = {
+    {"닫기", "Close"},         {"최대화", "Maximise"},           {"최소화", "Minimise"},
+    {"트레이", "Tray"},        {"새로 고침", "Reload"},          {"쿠키 삭제", "Clear cookies"},
+    {"고객 센터", "Customer service"}, {"팬 페이지", "Fan page"}, {"충전", "Recharge"},
+};
+
+}  // namespace
 
 StripWindow::StripWindow(QPoint& lastDragPoint, bool withLogo)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
@@ -31,6 +41,7 @@ void StripWindow::CreateButtons(std::span<const StripButtonBitmaps> bitmaps, int
     auto* button = new SkinButton(id, StripButtonCreationRect(slot, right), this);
     button->LoadBitmaps(bitmaps[slot].normal, bitmaps[slot].selected, bitmaps[slot].normal,
                         bitmaps[slot].selected);
+    SetControlRole(button, kStripButtonRoles[slot]);
     connect(button, &SkinButton::clicked, this, [this, id] { OnCommand(id); });
   }
 }

@@ -1,12 +1,17 @@
 #include "ui/chrome/window_dragger.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QWidget>
+#include <QWindow>
 
 namespace tarvex {
 
 WindowDragger::WindowDragger(QWidget* window, QPoint& lastPoint)
-    : QObject(window), m_window(window), m_lastPoint(lastPoint) {
+    : QObject(window),
+      m_window(window),
+      m_lastPoint(lastPoint),
+      m_compositorMoves(QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
   window->setMouseTracking(true);
   window->installEventFilter(this);
 }
@@ -24,6 +29,11 @@ bool WindowDragger::eventFilter(QObject* watched, QEvent* event) {
   const QPoint point = move->position().toPoint();
   if (move->buttons() == Qt::LeftButton && move->modifiers() == Qt::NoModifier &&
       point != m_lastPoint) {
+    if (m_compositorMoves) {
+      // The compositor follows the cursor until the button is released.
+      if (QWindow* handle = m_window->windowHandle()) handle->startSystemMove();
+      return true;
+    }
     m_window->move(m_window->pos() + (point - m_lastPoint));
     return true;
   }

@@ -13,7 +13,8 @@ namespace tarvex {
 // point, which the cursor then returns to, so it stays the grab point for the whole drag;
 // every other move, and every press, stores the point. Mouse tracking is switched on so
 // that moves without a button keep the point current. Clicks on child controls stay with
-// them; children that let mouse events through pass them on to the window.
+// them; children that let mouse events through pass them on to the window. A Wayland client
+// cannot move itself: there the drag's first move hands the move to the compositor.
 class WindowDragger final : public QObject {
  public:
   WindowDragger(QWidget* window, QPoint& lastPoint);
@@ -24,6 +25,7 @@ class WindowDragger final : public QObject {
  private:
   QWidget* m_window;
   QPoint& m_lastPoint;
+  bool m_compositorMoves;
 };
 
 }  // namespace tarvex

@@ -1,6 +1,7 @@
 #include "ui/main/main_window_skin.h"
 
 #include "ui/chrome/control_ids.h"
+#include "ui/chrome/control_lookup.h"
 #include "ui/chrome/skin_background.h"
 #include "ui/chrome/skin_button.h"
 #include "ui/chrome/skin_resources.h"
@@ -16,13 +17,14 @@ struct MainButton {
   QRect rect;
   int normal;
   int selected;
+  ControlRole role;
 };
 
 constexpr MainButton kButtons[] = {
-    {kMainCloseButtonId, QRect(1287, 12, 15, 15), 182, 183},
-    {kMainMinimizeButtonId, QRect(1258, 12, 15, 15), 187, 188},
-    {kMainHomeButtonId, QRect(1124, 7, 58, 24), 194, 195},
-    {kMainClearCacheButtonId, QRect(1182, 7, 58, 24), 192, 193},
+    {kMainCloseButtonId, QRect(1287, 12, 15, 15), 182, 183, {"닫기", "Close"}},
+    {kMainMinimizeButtonId, QRect(1258, 12, 15, 15), 187, 188, {"최소화", "Minimise"}},
+    {kMainHomeButtonId, QRect(1124, 7, 58, 24), 194, 195, {"홈으로", "Home"}},
+    {kMainClearCacheButtonId, QRect(1182, 7, 58, 24), 192, 193, {"캐시 삭제", "Clear cache"}},
 };
 
 }  // namespace
@@ -33,6 +35,7 @@ void ApplyMainWindowSkin(QWidget* window, QPoint& lastDragPoint, std::function<v
   for (const MainButton& entry : kButtons) {
     auto* button = new SkinButton(entry.id, entry.rect, window);
     button->LoadBitmaps(entry.normal, entry.selected, entry.normal, entry.selected);
+    SetControlRole(button, entry.role);
     QObject::connect(button, &SkinButton::clicked, window, [onCommand, id = entry.id] { onCommand(id); });
   }
 }

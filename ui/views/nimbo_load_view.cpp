@@ -1,6 +1,7 @@
 #include "ui/views/nimbo_load_view.h"
 
 #include "install/download_address.h"
+#include "install/wine_notice.h"
 #include "platform/trace.h"
 #include "ui/chrome/control_ids.h"
 #include "ui/chrome/control_lookup.h"
@@ -102,6 +103,7 @@ void NimboLoadView::StartDownload() {
 
 void NimboLoadView::OnFinished(InstallerDownload::Outcome outcome) {
   // A failed download leaves the window as it is; a cancelled one was closed already.
+  if (outcome == InstallerDownload::Outcome::WineMissing) TellWineMissing(m_services.prompt, this, m_strGameKey);
   if (outcome != InstallerDownload::Outcome::Installed) return;
   close();
   if (QWidget* main = m_mainWindow.MainWidget()) main->show();

@@ -27,11 +27,13 @@ TEST(MainWindowSkin, FourButtonsAtTheirRectanglesOverTheTiledBackground) {
     int id;
     QRect rect;
     int normal, selected;
+    const char* name;  // for screen readers, with the English description
+    const char* english;
   } buttons[] = {
-      {10005, QRect(1287, 12, 15, 15), 182, 183},
-      {10006, QRect(1258, 12, 15, 15), 187, 188},
-      {10013, QRect(1124, 7, 58, 24), 194, 195},
-      {10012, QRect(1182, 7, 58, 24), 192, 193},
+      {10005, QRect(1287, 12, 15, 15), 182, 183, "닫기", "Close"},
+      {10006, QRect(1258, 12, 15, 15), 187, 188, "최소화", "Minimise"},
+      {10013, QRect(1124, 7, 58, 24), 194, 195, "홈으로", "Home"},
+      {10012, QRect(1182, 7, 58, 24), 192, 193, "캐시 삭제", "Clear cache"},
   };
   const auto created = window.findChildren<SkinButton*>();
   ASSERT_EQ(created.size(), 4);
@@ -44,6 +46,8 @@ TEST(MainWindowSkin, FourButtonsAtTheirRectanglesOverTheTiledBackground) {
     EXPECT_EQ(button->Pixmap(SkinButton::State::Normal).toImage(), LoadSkinPixmap(buttons[i].normal).toImage());
     EXPECT_EQ(button->Pixmap(SkinButton::State::Selected).toImage(), LoadSkinPixmap(buttons[i].selected).toImage());
     EXPECT_EQ(button->Pixmap(SkinButton::State::Focus).toImage(), LoadSkinPixmap(buttons[i].normal).toImage());
+    EXPECT_EQ(button->accessibleName(), QString::fromUtf8(buttons[i].name));
+    EXPECT_EQ(button->accessibleDescription(), QLatin1String(buttons[i].english));
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
   }
   EXPECT_EQ(clicked, (QList<int>{10005, 10006, 10013, 10012}));

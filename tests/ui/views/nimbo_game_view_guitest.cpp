@@ -74,12 +74,18 @@ TEST_F(GameView, CoversTheWorkAreaWithTitleLabelButtonsAndBrowser) {
     int id;
     QRect rect;
     int normal, selected;
+    const char* name;  // for screen readers, with the English description
+    const char* english;
   } buttons[] = {
-      {20001, Edges(r - 27, 5, r - 7, 25), 146, 145},   {20002, Edges(r - 49, 5, r - 29, 25), 151, 150},
-      {20003, Edges(r - 71, 5, r - 51, 25), 153, 152},  {20004, Edges(r - 93, 5, r - 73, 25), 144, 143},
-      {20005, Edges(r - 168, 6, r - 130, 24), 162, 163}, {20006, Edges(r - 208, 6, r - 170, 24), 147, 148},
-      {20007, Edges(r - 248, 6, r - 210, 24), 160, 161}, {20008, Edges(r - 288, 6, r - 250, 24), 156, 157},
-      {20009, Edges(r - 328, 6, r - 290, 24), 158, 159},
+      {20001, Edges(r - 27, 5, r - 7, 25), 146, 145, "닫기", "Close"},
+      {20002, Edges(r - 49, 5, r - 29, 25), 151, 150, "최대화", "Maximise"},
+      {20003, Edges(r - 71, 5, r - 51, 25), 153, 152, "최소화", "Minimise"},
+      {20004, Edges(r - 93, 5, r - 73, 25), 144, 143, "트레이", "Tray"},
+      {20005, Edges(r - 168, 6, r - 130, 24), 162, 163, "새로 고침", "Reload"},
+      {20006, Edges(r - 208, 6, r - 170, 24), 147, 148, "쿠키 삭제", "Clear cookies"},
+      {20007, Edges(r - 248, 6, r - 210, 24), 160, 161, "고객 센터", "Customer service"},
+      {20008, Edges(r - 288, 6, r - 250, 24), 156, 157, "팬 페이지", "Fan page"},
+      {20009, Edges(r - 328, 6, r - 290, 24), 158, 159, "충전", "Recharge"},
   };
   for (const auto& button : buttons) {
     SCOPED_TRACE(button.id);
@@ -87,6 +93,8 @@ TEST_F(GameView, CoversTheWorkAreaWithTitleLabelButtonsAndBrowser) {
     EXPECT_EQ(Control(button.id)->geometry(), button.rect);
     EXPECT_TRUE(Control(button.id)->isVisible());
     EXPECT_TRUE(HasBitmaps(Control(button.id), button.normal, button.selected));
+    EXPECT_EQ(Control(button.id)->accessibleName(), QString::fromUtf8(button.name));
+    EXPECT_EQ(Control(button.id)->accessibleDescription(), QLatin1String(button.english));
   }
   EXPECT_EQ(Control(kMarkerButtonId), nullptr);
   EXPECT_TRUE(Control(kMaximizeButtonId)->property("text").toString().isEmpty());

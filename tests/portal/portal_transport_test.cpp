@@ -155,6 +155,22 @@ TEST_F(PortalTransportTest, AStalledPortalFailsAfterTheStallTime) {
   EXPECT_EQ(m_server.Seen().size(), 1u);  // a stall after connecting is not retried
 }
 
+TEST_F(PortalTransportTest, ATricklingPortalFailsAfterTheAttemptTime) {
+  // A byte every 100 ms never trips the stall rule; only the bound on the whole attempt ends it.
+  m_server.Routes().Get("/trickle", [](const httplib::Request&, httplib::Response& response) {
+    response.set_chunked_content_provider("text/plain", [](size_t, httplib::DataSink& sink) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      return sink.write("x", 1);
+    });
+  });
+  PortalTransportOptions options = Options();
+  options.stallTimeout = std::chrono::seconds(1);
+  options.attemptTimeout = std::chrono::milliseconds(1500);
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_FALSE(PortalGet(options, QStringLiteral("/trickle"), PortalBody::Read));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+}
+
 TEST(PortalTransportConnectTest, ARefusedConnectionFailsAfterOneRetry) {
   PortalTransportOptions options;
   options.host = QStringLiteral("127.0.0.1:%1").arg(LoopbackServer::FreePort());

@@ -2,6 +2,7 @@
 
 #include "browser/browser_client.h"
 #include "browser/browser_view.h"
+#include "platform/trace.h"
 
 #include <QWebEngineNewWindowRequest>
 
@@ -29,6 +30,12 @@ NimboPage::NimboPage(QWebEngineProfile* profile, std::shared_ptr<BrowserClient> 
 
 bool NimboPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool) {
   return !m_client->OnBeforeBrowse(m_view, AddressText(url));
+}
+
+void NimboPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int lineNumber,
+                                         const QString& sourceID) {
+  Trace(QStringLiteral("----------page console----------%1:%2 %3\n")
+            .arg(sourceID, QString::number(lineNumber), message));
 }
 
 void NimboPage::OnNewWindowRequested(QWebEngineNewWindowRequest& request) {

@@ -31,19 +31,9 @@
 #include <gtest/gtest.h>
 
 namespace tarvex {
-namespace {
 
-using testing::FakeServices;
-using testing::PageServer;
-using testing::SharedRuntime;
-
-constexpr int kLoadTimeoutMs = 30000;
-
-const char* kSchemePage = R"(<html><head><title>scheme</title></head><body style="margin:0">
-<a href="tarvextest://run/42" style="display:block;height:100vh"
-   onclick="setTimeout(() => { document.title = 'clicked'; }, 300)">run</a></body></html>)";
-
-// Receives what the desktop would be asked to open for the test's own scheme.
+// Receives what the desktop would be asked to open for the test's own scheme (moc needs it
+// outside the anonymous namespace).
 class SchemeHandler final : public QObject {
   Q_OBJECT
 
@@ -53,6 +43,18 @@ class SchemeHandler final : public QObject {
  public Q_SLOTS:
   void Open(const QUrl& url) { opened.append(url); }
 };
+
+namespace {
+
+using testing::FakeServices;
+using testing::PageServer;
+using testing::SharedRuntime;
+
+constexpr int kLoadTimeoutMs = 30000;
+
+const char* kSchemePage = R"html(<html><head><title>scheme</title></head><body style="margin:0">
+<a href="tarvextest://run/42" style="display:block;height:100vh"
+   onclick="setTimeout(() => { document.title = 'clicked'; }, 300)">run</a></body></html>)html";
 
 const char* kIndexPage = R"(<html><head><title>index</title></head><body style="background:#223">
 <script>

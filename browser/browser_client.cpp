@@ -44,10 +44,13 @@ bool BrowserClient::OnBeforePopup(BrowserView*, const QString&, PopupDisposition
 void BrowserClient::OnPreKeyEvent(BrowserView*, const QKeyEvent&) {}
 
 void BrowserClient::OnBeforeDownload(BrowserView* browser, QWebEngineDownloadRequest* download) {
+  // The Save-As dialog runs an event loop of its own, in which the page may close its
+  // window: watch the view from before it opens, and drop the download when it has gone.
+  const QPointer<BrowserView> view(browser);
   const QString proposed = paths::DownloadFolder() + download->suggestedFileName();
   const QString chosen = m_prompt.AskSaveFileName(browser ? browser->window() : nullptr, proposed);
+  if (browser && !view) return;  // not accepted here, so the engine drops it
 
-  QPointer<BrowserView> view(browser);
   auto steppedBack = std::make_shared<bool>(false);
   auto stepBackOnce = [view, steppedBack] {
     if (*steppedBack || !view) return;

@@ -56,6 +56,9 @@ bool BrowserRuntime::Initialize(const RuntimeSettings& settings, const NimboCefR
   } else {
     m_profile = new QWebEngineProfile();  // off the record: kept in memory only
   }
+  // A link with a scheme no page handles would go to the desktop's handler for it and start
+  // whatever program that is: such links are refused, whoever clicks them.
+  m_profile->settings()->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
   // Mirrors the cookie store from the start, before any page exists.
   m_cookies = new ProfileCookieCleaner(m_profile);
   connect(m_profile, &QWebEngineProfile::downloadRequested, this, &BrowserRuntime::OnDownloadRequested);

@@ -1,5 +1,7 @@
 #include "browser/navigation_routing.h"
 
+#include "platform/default_browser.h"
+
 namespace tarvex::route {
 namespace {
 
@@ -13,6 +15,13 @@ bool Has(const QString& address, const char* marker) {
 
 bool IsHandledPopup(int disposition) {
   return disposition >= kNewForegroundTab && disposition <= kNewWindow;
+}
+
+// A pop-up turned into a navigation of the window's own browser: only a web page is
+// loaded; file:, data:, javascript: and other schemes are dropped.
+Decision LoadInOwn(const QString& address) {
+  if (!IsWebAddress(address)) return Cancel(KeepPage{});
+  return Cancel(LoadInOwnBrowser{address});
 }
 
 }  // namespace
@@ -29,7 +38,7 @@ Decision MainNavigation(const QString& address) {
 
 Decision MainPopup(const QString& address, int disposition) {
   if (!IsHandledPopup(disposition)) return kProceed;
-  return Cancel(LoadInOwnBrowser{address});
+  return LoadInOwn(address);
 }
 
 Decision GameNavigation(const QString& address, const QString& portalHost) {
@@ -57,7 +66,7 @@ Decision PayNavigation(const QString& address) {
 
 Decision PayPopup(const QString& address, int disposition) {
   if (!IsHandledPopup(disposition)) return kProceed;
-  return Cancel(LoadInOwnBrowser{address});
+  return LoadInOwn(address);
 }
 
 }  // namespace tarvex::route

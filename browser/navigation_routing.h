@@ -35,7 +35,8 @@ struct OpenDefaultBrowser {
   QString address;
   bool operator==(const OpenDefaultBrowser&) const = default;
 };
-// Load the address in the client's own browser (a pop-up turned into a navigation).
+// Load the address in the client's own browser (a pop-up turned into a navigation; http
+// and https only).
 struct LoadInOwnBrowser {
   QString address;
   bool operator==(const LoadInOwnBrowser&) const = default;

@@ -2,6 +2,7 @@
 
 #include "browser/browser_client.h"
 #include "browser/browser_view.h"
+#include "platform/trace.h"
 
 #include <QWebEngineNewWindowRequest>
 
@@ -35,6 +36,12 @@ void NimboPage::LoadLocalPage(const QUrl& page) {
 bool NimboPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) {
   if (isMainFrame && !m_localPage.isEmpty() && url == m_localPage) return true;
   return !m_client->OnBeforeBrowse(m_view, AddressText(url));
+}
+
+void NimboPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int lineNumber,
+                                         const QString& sourceID) {
+  Trace(QStringLiteral("----------page console----------%1:%2 %3\n")
+            .arg(sourceID, QString::number(lineNumber), message));
 }
 
 void NimboPage::OnNewWindowRequested(QWebEngineNewWindowRequest& request) {

@@ -27,6 +27,9 @@ class NimboPage final : public QWebEnginePage {
 
  protected:
   bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+  // A page's console output goes to the launcher's traces, never to the terminal.
+  void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int lineNumber,
+                                const QString& sourceID) override;
 
  private:
   void OnNewWindowRequested(QWebEngineNewWindowRequest& request);

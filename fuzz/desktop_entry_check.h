@@ -8,8 +8,8 @@
 #include <optional>
 
 // Reads a desktop entry back the way a desktop does and checks that it says exactly what
-// the shortcut asks for: these six lines and no other (so never a MimeType line), the
-// name, icon and the Exec arguments unchanged.
+// the shortcut asks for: these seven lines and no other (so never a MimeType line), the
+// name, icon, game key and the Exec arguments unchanged.
 namespace tarvex::fuzz {
 
 // A string value's escapes (\s \n \t \r \\); none when the value holds any other.
@@ -63,12 +63,12 @@ inline std::optional<QStringList> ExecArguments(const QString& exec) {
 
 inline void CheckDesktopEntry(const launch::Shortcut& shortcut, const QString& launcher, const QString& text) {
   const QStringList lines = text.split(QLatin1Char('\n'));
-  TARVEX_FUZZ_REQUIRE(lines.size() == 7 && lines.last().isEmpty(), text);
+  TARVEX_FUZZ_REQUIRE(lines.size() == 8 && lines.last().isEmpty(), text);
   TARVEX_FUZZ_REQUIRE(lines.at(0) == QLatin1String("[Desktop Entry]"), text);
   TARVEX_FUZZ_REQUIRE(lines.at(1) == QLatin1String("Type=Application"), text);
-  const char* keys[] = {"Name=", "Exec=", "Comment=", "Icon="};
+  const char* keys[] = {"Name=", "Exec=", "Comment=", "Icon=", "X-Tarvex-Game="};
   QStringList values;
-  for (int at = 0; at < 4; ++at) {
+  for (int at = 0; at < 5; ++at) {
     const QString& line = lines.at(at + 2);
     TARVEX_FUZZ_REQUIRE(line.startsWith(QLatin1String(keys[at])), text);
     const std::optional<QString> value = UnescapeValue(line.mid(qsizetype(qstrlen(keys[at]))));
@@ -78,6 +78,7 @@ inline void CheckDesktopEntry(const launch::Shortcut& shortcut, const QString& l
   TARVEX_FUZZ_REQUIRE(values.at(0) == shortcut.name, text);
   TARVEX_FUZZ_REQUIRE(values.at(2) == launcher, text);
   TARVEX_FUZZ_REQUIRE(values.at(3) == shortcut.icon, text);
+  TARVEX_FUZZ_REQUIRE(values.at(4) == shortcut.key, text);
   QStringList expected{launcher};
   if (!shortcut.arguments.isEmpty()) expected << shortcut.arguments;
   const std::optional<QStringList> arguments = ExecArguments(values.at(1));

@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!tarvex::IsSingleFileName(name)) return 0;
   TARVEX_FUZZ_REQUIRE(IsDirectlyInside(paths::DesktopFolder() + name + QStringLiteral(".desktop"), paths::DesktopFolder()),
                       detail);
-  const tarvex::launch::Shortcut shortcut{name, arguments, paths::GameIcon(key)};
+  const tarvex::launch::Shortcut shortcut{name, arguments, paths::GameIcon(key), key};
   tarvex::fuzz::CheckDesktopEntry(shortcut, launcher, tarvex::DesktopEntryText(shortcut, launcher));
   return 0;
 }

@@ -2,13 +2,19 @@
 
 #include "install/launch_decision.h"
 #include "platform/paths.h"
+#include "platform/trace.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace tarvex {
 namespace {
+
+// The line by which an entry is known as one the launcher wrote.
+constexpr char kOwnEntryKey[] = "X-Tarvex-Game=";
+constexpr qint64 kLongestLine = 64 * 1024;
 
 // The escapes of a desktop entry's string values.
 QString EscapeValue(const QString& value) {
@@ -24,6 +30,20 @@ QString EscapeValue(const QString& value) {
     else escaped += c;
   }
   return escaped;
+}
+
+// A name that is free, or an entry this launcher wrote: a plain file with the key line.
+// Anything else (another program's entry, a link, a pipe) is not the launcher's to replace.
+bool MayWriteEntry(const QString& fileName) {
+  const QFileInfo info(fileName);
+  if (!info.exists() && !info.isSymLink()) return true;
+  if (info.isSymLink() || !info.isFile()) return false;
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  while (!file.atEnd()) {
+    if (file.readLine(kLongestLine).startsWith(kOwnEntryKey)) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -48,14 +68,20 @@ QString DesktopEntryText(const launch::Shortcut& shortcut, const QString& launch
                         "Name=%1\n"
                         "Exec=%2\n"
                         "Comment=%3\n"
-                        "Icon=%4\n")
-      .arg(EscapeValue(shortcut.name), EscapeValue(exec), EscapeValue(launcher), EscapeValue(shortcut.icon));
+                        "Icon=%4\n"
+                        "%5%6\n")
+      .arg(EscapeValue(shortcut.name), EscapeValue(exec), EscapeValue(launcher), EscapeValue(shortcut.icon),
+           QLatin1String(kOwnEntryKey), EscapeValue(shortcut.key));
 }
 
 bool WriteDesktopShortcut(const launch::Shortcut& shortcut) {
   const QString desktop = paths::DesktopFolder();
   if (desktop.isEmpty() || !QDir(desktop).exists()) return false;
   const QString fileName = desktop + shortcut.name + QStringLiteral(".desktop");
+  if (!MayWriteEntry(fileName)) {
+    TraceFormat(QStringLiteral("---------shortcut left alone---------%s\n"), fileName);
+    return false;
+  }
   QSaveFile file(fileName);
   if (!file.open(QIODevice::WriteOnly)) return false;
   file.write(DesktopEntryText(shortcut, paths::InstalledClient()).toUtf8());

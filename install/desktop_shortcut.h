@@ -9,9 +9,10 @@ struct Shortcut;
 }
 
 // Writes DESKTOP/NAME.desktop, a desktop entry that starts the installed launcher with
-// the shortcut's one argument, carrying the game's icon. An existing file of that name is
-// replaced. Returns whether the file was written; fails when the desktop folder does not
-// exist.
+// the shortcut's one argument, carrying the game's icon and key. An existing entry of that
+// name is replaced only when the launcher wrote it (it carries the key line); any other
+// file is left alone. Returns whether the file was written; fails when the desktop folder
+// does not exist.
 bool WriteDesktopShortcut(const launch::Shortcut& shortcut);
 
 // The text of that entry.

@@ -51,7 +51,9 @@ void GameLauncher::Launch(const QString& launchAddress) {
 void GameLauncher::StartGame(const launch::Start& start, ProgramStarter& programStarter) {
   TraceFormat(QStringLiteral("---------qidongmulu---------%s\n"), start.executable);
   TraceFormat(QStringLiteral("---------output---------%s\n"), start.launchParams);
-  programStarter.StartDetached(start.executable, QStringList{start.launchParams});
+  // No parameters is no argument at all, not one empty argument.
+  programStarter.StartDetached(start.executable,
+                               start.launchParams.isEmpty() ? QStringList() : QStringList{start.launchParams});
   if (!start.shortcut) return;
   TraceFormat(QStringLiteral("---------创建快捷键---------%s\n"), start.shortcut->icon);
   WriteDesktopShortcut(*start.shortcut);

@@ -32,7 +32,8 @@ Decision DecideLaunch(const QString& launchAddress) {
   if (launchParams.size() < kMinLaunchParamsLength) return TokenExpired{};
 
   std::optional<Shortcut> shortcut;
-  if (IsSingleFileName(name) && IsSingleLine(arguments)) shortcut = Shortcut{name, arguments, paths::GameIcon(key)};
+  if (IsSingleFileName(name) && IsSingleLine(arguments))
+    shortcut = Shortcut{name, arguments, paths::GameIcon(key), key};
   return Start{executable, launchParams, shortcut};
 }
 

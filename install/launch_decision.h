@@ -30,6 +30,7 @@ struct Shortcut {
   QString name;       // the decoded game name; the file is DESKTOP/NAME.desktop
   QString arguments;  // the launcher's one argument
   QString icon;       // the game's icon
+  QString key;        // the game key, which marks the entry as the launcher's own
   bool operator==(const Shortcut&) const = default;
 };
 struct Start {

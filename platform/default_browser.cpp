@@ -6,15 +6,19 @@
 
 namespace tarvex {
 
-bool DefaultBrowser::Open(const QString& address) {
+bool IsWebAddress(const QString& address) {
   const QUrl url(address, QUrl::StrictMode);
   const QString scheme = url.scheme().toLower();
-  if (!url.isValid() || url.host().isEmpty() ||
-      (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+  return url.isValid() && !url.host().isEmpty() &&
+         (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
+
+bool DefaultBrowser::Open(const QString& address) {
+  if (!IsWebAddress(address)) {
     TraceFormat(QStringLiteral("----------default browser refused----------%s\n"), address);
     return false;
   }
-  Hand(url);
+  Hand(QUrl(address, QUrl::StrictMode));
   return true;
 }
 

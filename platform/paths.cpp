@@ -1,8 +1,15 @@
 #include "platform/paths.h"
 
+#include "platform/trace.h"
+
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cerrno>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tarvex::paths {
@@ -17,6 +24,32 @@ QString XdgFolder(const char* variable, const char* fallbackBelowHome) {
   const QByteArray value = qgetenv(variable);
   if (!value.isEmpty() && value.startsWith('/')) return WithSlash(QString::fromLocal8Bit(value));
   return WithSlash(QDir::homePath() + QLatin1Char('/') + QLatin1String(fallbackBelowHome));
+}
+
+// Whether `folder` is a folder only this user can enter, made (0700) when missing: a
+// folder another user made, or a link, or one open to group or others is refused.
+bool IsPrivateFolder(const QString& folder) {
+  const QByteArray path = QFile::encodeName(folder);
+  if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) return false;
+  struct stat info {};
+  return ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::getuid() &&
+         (info.st_mode & 077) == 0;
+}
+
+// The user's runtime folder for the instance socket and its lock. Without one, a private
+// folder in the temporary folder (short enough for a socket path), else one in the cache.
+QString RuntimeFolder() {
+  const QByteArray runtimeDir = qgetenv("XDG_RUNTIME_DIR");
+  if (runtimeDir.startsWith('/')) return WithSlash(QString::fromLocal8Bit(runtimeDir));
+  const QString candidates[] = {QDir::tempPath() + QStringLiteral("/tarvex-") + QString::number(::getuid()),
+                                XdgFolder("XDG_CACHE_HOME", ".cache") + QStringLiteral("Tarvex/run")};
+  for (const QString& folder : candidates) {
+    QDir().mkpath(QFileInfo(folder).path());
+    if (IsPrivateFolder(folder)) return WithSlash(folder);
+    TraceFormat(QStringLiteral("----------instance folder refused----------%s\n"), folder);
+  }
+  // Below the user's own home: nobody else should be able to have put anything there.
+  return WithSlash(candidates[1]);
 }
 
 }  // namespace
@@ -51,9 +84,7 @@ std::optional<QString> GetBrowserCachePath() {
 }
 
 QString InstanceSocket(const QString& windowTitle) {
-  const QByteArray runtimeDir = qgetenv("XDG_RUNTIME_DIR");
-  const QString folder = runtimeDir.startsWith('/') ? QString::fromLocal8Bit(runtimeDir) : QDir::tempPath();
-  return WithSlash(folder) + windowTitle + QLatin1Char('-') + QString::number(::getuid());
+  return RuntimeFolder() + windowTitle + QLatin1Char('-') + QString::number(::getuid());
 }
 
 }  // namespace tarvex::paths

@@ -11,6 +11,7 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tarvex {
@@ -18,11 +19,18 @@ namespace {
 
 constexpr qsizetype kTokenBytes = 8;
 
-// Opens without truncating (creating the file when missing) and reads until 8 bytes or
-// the end of the file: a short read of a file that holds more is not the end.
+// Reads a plain file only, until 8 bytes or the end of the file (a short read of a file that
+// holds more is not the end). Whatever else another program left under the name is not
+// read: a link is not followed and creates nothing where it points, and a pipe or device
+// is not waited on.
 QByteArray ReadTokenBytes(const QString& path) {
-  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return {};
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return {};
+  }
   QByteArray bytes(kTokenBytes, '\0');
   qsizetype filled = 0;
   while (filled < kTokenBytes) {

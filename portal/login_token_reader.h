@@ -19,7 +19,8 @@ class LoginTokenReader {
   // Makes sure the data root and the Box folder exist (a box per folder that cannot be
   // made, then goes on), reads at most 8 bytes of the token file up to the first zero
   // byte in the locale's character set, and deletes the file whatever it held. A missing
-  // or unreadable file gives the empty token.
+  // or unreadable file, or anything but a plain file (a link, a pipe), gives the empty
+  // token.
   QString GetloginToken();
 
  private:

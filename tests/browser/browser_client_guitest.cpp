@@ -1,6 +1,7 @@
 // Downloads started by a page: the user is asked where the file goes (its suggested name
 // in the download folder), and the page steps back in its history at most once.
 #include "browser/browser_host.h"
+#include "browser/browser_runtime.h"
 #include "browser/browser_view.h"
 #include "browser/nimbo_simle_client.h"
 #include "platform/paths.h"
@@ -9,9 +10,12 @@
 #include "support/shared_runtime.h"
 
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
+#include <QWebEngineProfile>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -76,6 +80,27 @@ TEST_F(DownloadTest, DeclinedSaveAsDropsTheDownloadAndStepsBackOnce) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return (m_fakes.prompt.ProposedPaths().size()) == (1); }, kTimeoutMs));
   ASSERT_TRUE(QTest::qWaitFor([&] { return (m_view->title()) == (QStringLiteral("two")); }, kTimeoutMs));
   EXPECT_FALSE(QFileInfo::exists(paths::DownloadFolder() + "setup.bin"));
+}
+
+// The Save-As dialog runs an event loop of its own, in which the page's window may close
+// (a pay window reaching its index page): the download is then dropped, nothing is touched.
+TEST_F(DownloadTest, AViewClosedUnderTheSaveAsDialogIsLeftAlone) {
+  m_fakes.prompt.WhileNextQuestionIsOpen([this] {
+    delete m_view;
+    m_view = nullptr;
+  });
+  QTemporaryDir target;
+  const QString chosen = target.filePath("chosen.bin");
+  m_fakes.prompt.ScriptSaveFileName(chosen);
+  QSignalSpy requested(SharedRuntime().Profile(), &QWebEngineProfile::downloadRequested);
+  m_view->LoadAddress(m_server.Host() + "/setup.bin");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return requested.size() == 1; }, kTimeoutMs));
+  auto* download = requested.at(0).at(0).value<QWebEngineDownloadRequest*>();
+  ASSERT_NE(download, nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return download->isFinished(); }, kTimeoutMs));
+  EXPECT_NE(download->state(), QWebEngineDownloadRequest::DownloadCompleted);
+  EXPECT_FALSE(QFileInfo::exists(chosen));
+  EXPECT_FALSE(m_client->HasBrowser());
 }
 
 }  // namespace

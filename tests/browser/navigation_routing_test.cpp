@@ -126,6 +126,22 @@ TEST(Popups, OnlyNewTabsPopupsAndWindowsAreHandled) {
   }
 }
 
+// A pop-up loads into the window's own browser only when it is a web page.
+TEST(Popups, OnlyWebPagesLoadIntoTheOwnBrowser) {
+  for (const auto& rule : {MainPopup, PayPopup}) {
+    Check([&rule](const QString& a) { return rule(a, kNewForegroundTab); },
+          {
+              {"https://p/mini/play/1", {LoadInOwnBrowser{"https://p/mini/play/1"}, true}},
+              {"HTTP://p/x", {LoadInOwnBrowser{"HTTP://p/x"}, true}},
+              {"file:///etc/passwd", {KeepPage{}, true}},
+              {"javascript:alert(1)", {KeepPage{}, true}},
+              {"data:text/html,<b>x</b>", {KeepPage{}, true}},
+              {"tarvextest://run/42", {KeepPage{}, true}},
+              {"about:blank", {KeepPage{}, true}},
+          });
+  }
+}
+
 TEST(Popups, GamePayMarkerIsCaseSensitive) {
   EXPECT_EQ(GamePopup(QStringLiteral("http://p/Payment/App_Pay"), kNewPopup),
             (Decision{OpenDefaultBrowser{QStringLiteral("http://p/Payment/App_Pay")}, true}));

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace tarvex {
 namespace {
 
@@ -73,7 +75,7 @@ TEST_F(GameLauncherTest, StartsGameThenWritesExecutableShortcut) {
   const QString name = QStringLiteral("Mir ") + QChar(0x4E2D);
   const QString client = paths::InstalledClient();
   EXPECT_EQ(ReadDesktop(name), QStringLiteral("[Desktop Entry]\nType=Application\nName=") + name + "\nExec=\"" + client +
-                                   "\" \"my%%20arg\"\nComment=" + client + "\nIcon=" + icon + "\n");
+                                   "\" \"my%%20arg\"\nComment=" + client + "\nIcon=" + icon + "\nX-Tarvex-Game=mir\n");
   EXPECT_EQ(QFile::permissions(m_home.Desktop() + name + ".desktop") & 0x0777, QFile::Permissions(0x0755));
   EXPECT_TRUE(m_views.loads.empty());
   EXPECT_TRUE(m_prompt.asked.empty());
@@ -88,6 +90,48 @@ TEST_F(GameLauncherTest, EveryStartRewritesTheShortcut) {
   EXPECT_FALSE(ReadDesktop("Game").contains("MimeType"));
   EXPECT_EQ(DesktopFiles(), QStringList{"Game.desktop"});
   EXPECT_EQ(m_starter.Calls().size(), 2u);
+}
+
+// A file of the shortcut's name that the launcher did not write (another program's entry,
+// a link to one) stays as it is; the game starts all the same.
+TEST_F(GameLauncherTest, AnEntryTheLauncherDidNotWriteIsLeftAlone) {
+  Install(QStringLiteral("k"));
+  const QString other = m_home.Desktop() + "other.desktop";
+  const QByteArray foreign("[Desktop Entry]\nType=Application\nName=Game\nExec=/usr/bin/other\n");
+  const struct {
+    const char* name;
+    std::function<void(const QString&)> place;
+  } cases[] = {
+      {"another program's entry",
+       [&](const QString& path) {
+         QFile file(path);
+         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+         file.write(foreign);
+       }},
+      {"a link to one", [&](const QString& path) { ASSERT_TRUE(QFile::link(other, path)); }},
+  };
+  {
+    QFile file(other);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(foreign);
+  }
+  const QString entry = m_home.Desktop() + "Game.desktop";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QFile::remove(entry);
+    c.place(entry);
+    testing::TraceCapture traces;
+    m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game/12345678"));
+    EXPECT_TRUE(traces.Lines().contains("---------shortcut left alone---------" + entry + "\n"));
+    EXPECT_EQ(ReadDesktop("Game"), QString::fromUtf8(foreign));
+    EXPECT_EQ(ReadDesktop("other"), QString::fromUtf8(foreign));
+  }
+  EXPECT_EQ(m_starter.Calls().size(), 2u);
+}
+
+TEST_F(GameLauncherTest, EmptyParametersStartTheGameWithoutAnArgument) {
+  GameLauncher::StartGame(launch::Start{QStringLiteral("/games/k/k.exe"), QString(), std::nullopt}, m_starter);
+  EXPECT_EQ(m_starter.Calls(), (std::vector<testing::RecordingProgramStarter::Call>{{"/games/k/k.exe", {}}}));
 }
 
 TEST_F(GameLauncherTest, ShortTokenAsksForANewOne) {
@@ -171,12 +215,12 @@ TEST(DesktopShortcut, ExecArgumentsAreQuotedAsOneArgument) {
 }
 
 TEST(DesktopShortcut, ValuesAreEscapedOnceMoreAsStrings) {
-  const launch::Shortcut shortcut{" lead\\name", "a\\b", "/icons/x.ico"};
+  const launch::Shortcut shortcut{" lead\\name", "a\\b", "/icons/x.ico", " k"};
   EXPECT_EQ(DesktopEntryText(shortcut, "/opt/Nimbo Client/NimboClient"),
             "[Desktop Entry]\nType=Application\nName=\\slead\\\\name\n"
             "Exec=\"/opt/Nimbo Client/NimboClient\" \"a\\\\\\\\b\"\n"
-            "Comment=/opt/Nimbo Client/NimboClient\nIcon=/icons/x.ico\n");
-  const launch::Shortcut noArguments{"n", "", "i"};
+            "Comment=/opt/Nimbo Client/NimboClient\nIcon=/icons/x.ico\nX-Tarvex-Game=\\sk\n");
+  const launch::Shortcut noArguments{"n", "", "i", "k"};
   EXPECT_TRUE(DesktopEntryText(noArguments, "/c").contains("\nExec=\"/c\"\n"));
 }
 

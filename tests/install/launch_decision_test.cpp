@@ -51,7 +51,7 @@ TEST_F(LaunchDecisionTest, InstalledGameStartsWithShortcut) {
                                  QStringLiteral("12345678"))),
             Decision(Expected(QStringLiteral("mir2"), QStringLiteral("12345678"),
                               Shortcut{QString(QChar(0x4E2D)) + QStringLiteral(" x"), QStringLiteral("g=mir2"),
-                                       paths::GameIcon(QStringLiteral("mir2"))})));
+                                       paths::GameIcon(QStringLiteral("mir2")), QStringLiteral("mir2")})));
 }
 
 TEST_F(LaunchDecisionTest, ParametersNeedEightCharactersOnlyWhenInstalled) {

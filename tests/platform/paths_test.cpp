@@ -1,8 +1,15 @@
 #include "platform/paths.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tarvex {
 namespace {
@@ -42,6 +49,48 @@ TEST(PathsTest, InstanceSocketIsPerUserAndInTheRuntimeFolder) {
   ScopedEnv runtime("XDG_RUNTIME_DIR", "/run/user/1234");
   const QString socket = paths::InstanceSocket("Tarvex Center");
   EXPECT_TRUE(socket.startsWith("/run/user/1234/Tarvex Center-"));
+}
+
+// Without a runtime folder the socket and its lock go to a folder only the user can enter,
+// never straight into the shared temporary folder, nor into one that someone could have
+// prepared there.
+TEST(PathsTest, WithoutARuntimeFolderTheSocketIsInAPrivateFolder) {
+  QTemporaryDir dir;
+  ScopedEnv runtime("XDG_RUNTIME_DIR", "");
+  ScopedEnv temporary("TMPDIR", QFile::encodeName(dir.path()));
+  ScopedEnv cache("XDG_CACHE_HOME", QFile::encodeName(dir.path() + "/cache"));
+  const QString prepared = dir.path() + "/tarvex-" + QString::number(::getuid());
+  const QString inCache = dir.path() + "/cache/Tarvex/run";
+  const struct {
+    const char* name;
+    std::function<void()> prepare;
+    QString folder;
+  } cases[] = {
+      {"made when missing", [] {}, prepared},
+      {"open to others",
+       [&] {
+         ASSERT_TRUE(QDir().mkpath(prepared));
+         ASSERT_EQ(::chmod(QFile::encodeName(prepared).constData(), 0777), 0);
+       },
+       inCache},
+      {"a link to a private folder",
+       [&] {
+         ASSERT_TRUE(QDir().mkpath(dir.path() + "/mine"));
+         ASSERT_TRUE(QFile::link(dir.path() + "/mine", prepared));
+       },
+       inCache},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QDir(prepared).removeRecursively();
+    QFile::remove(prepared);
+    c.prepare();
+    EXPECT_EQ(paths::InstanceSocket("Tarvex Center"), c.folder + "/Tarvex Center-" + QString::number(::getuid()));
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(c.folder).constData(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+  }
 }
 
 }  // namespace

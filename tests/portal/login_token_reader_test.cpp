@@ -4,11 +4,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
+
+#include <sys/stat.h>
 
 namespace tarvex {
 namespace {
@@ -82,6 +86,39 @@ TEST_F(LoginTokenReaderTest, ReadsAtMostEightBytesUpToAZeroByteAndDeletesTheFile
     EXPECT_FALSE(QFile::exists(paths::TokenFile()));
   }
   EXPECT_TRUE(m_prompt.notices.empty());
+}
+
+// Only a plain file is read: a pipe would hold the start forever, a link would be followed
+// to another file (or, dangling, create one). Each is still removed, and its target kept.
+TEST_F(LoginTokenReaderTest, AnythingButAPlainFileGivesNoTokenAndIsRemoved) {
+  const QString target = m_dir.path() + QStringLiteral("/elsewhere");
+  const struct {
+    const char* name;
+    std::function<void()> place;
+    bool targetExists;
+  } cases[] = {
+      {"pipe", [] { ASSERT_EQ(::mkfifo(QFile::encodeName(paths::TokenFile()).constData(), 0600), 0); }, false},
+      {"dangling link", [&] { ASSERT_TRUE(QFile::link(target, paths::TokenFile())); }, false},
+      {"link to a token",
+       [&] {
+         QFile file(target);
+         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+         file.write("abcdefgh");
+         file.close();
+         ASSERT_TRUE(QFile::link(target, paths::TokenFile()));
+       },
+       true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QFile::remove(target);
+    ASSERT_TRUE(QDir().mkpath(paths::BoxFolder()));
+    c.place();
+    EXPECT_EQ(Read(), QString());
+    EXPECT_FALSE(QFileInfo(paths::TokenFile()).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(paths::TokenFile()));
+    EXPECT_EQ(QFileInfo::exists(target), c.targetExists);
+  }
 }
 
 TEST_F(LoginTokenReaderTest, TheTokenIsReadOnce) {

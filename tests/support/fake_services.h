@@ -7,16 +7,21 @@
 #include "platform/prompt.h"
 #include "platform/services.h"
 
+#include <QEventLoop>
 #include <QList>
 #include <QStringList>
+#include <QTimer>
 
 #include <deque>
+#include <functional>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace tarvex::testing {
 
-// Answers questions from a script in place of a person and records what was asked.
+// Answers questions from a script in place of a person and records what was asked. Like a
+// real dialog, a question can run an event loop of its own while it waits for the answer.
 class ScriptedPrompt final : public Prompt {
  public:
   struct Question {
@@ -29,9 +34,13 @@ class ScriptedPrompt final : public Prompt {
 
   void Script(Answer answer) { m_answers.push_back(answer); }
   void ScriptSaveFileName(const QString& path) { m_saveFileNames.push_back(path); }
+  // The next question (or Save-As) runs an event loop, and `meanwhile` inside it, before
+  // it is answered: whatever else happens while a person reads the dialog.
+  void WhileNextQuestionIsOpen(std::function<void()> meanwhile) { m_meanwhile = std::move(meanwhile); }
 
   Answer Ask(QWidget* owner, const QString& text, const QString& caption, Buttons buttons, Icon icon) override {
     m_questions.append({text, caption, buttons, icon, owner != nullptr});
+    RunNestedLoop();
     if (m_answers.empty()) return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
     const Answer answer = m_answers.front();
     m_answers.pop_front();
@@ -40,6 +49,7 @@ class ScriptedPrompt final : public Prompt {
 
   QString AskSaveFileName(QWidget*, const QString& proposedPath) override {
     m_proposedPaths.append(proposedPath);
+    RunNestedLoop();
     if (m_saveFileNames.empty()) return QString();
     const QString path = m_saveFileNames.front();
     m_saveFileNames.pop_front();
@@ -50,6 +60,17 @@ class ScriptedPrompt final : public Prompt {
   const QStringList& ProposedPaths() const { return m_proposedPaths; }
 
  private:
+  void RunNestedLoop() {
+    if (!m_meanwhile) return;
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, [this, &loop] {
+      std::exchange(m_meanwhile, {})();
+      loop.quit();
+    });
+    loop.exec();
+  }
+
+  std::function<void()> m_meanwhile;
   std::deque<Answer> m_answers;
   std::deque<QString> m_saveFileNames;
   QList<Question> m_questions;

@@ -31,10 +31,12 @@ void ToggleMaximize(QWidget* window, const QString& stateText, QSize restoreSize
   }
   auto* button = static_cast<SkinButton*>(FindControl(window, kMaximizeButtonId));
   if (stateText == QLatin1String(kMaxStateText)) {
+    // Without a screen (during a screen change) there is nothing to fill: the state stays.
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary) return;
     button->setText(QLatin1String(kRestoreStateText));
     button->LoadBitmaps(kRestoreNormalBitmapId, kRestoreSelectedBitmapId, kRestoreNormalBitmapId,
                         kRestoreSelectedBitmapId);
-    const QScreen* primary = QGuiApplication::primaryScreen();
     const QRect workArea = primary->availableGeometry();
     window->setGeometry(0, 0, primary->geometry().width(), workArea.y() + workArea.height());
     window->showNormal();
@@ -48,7 +50,9 @@ void ToggleMaximize(QWidget* window, const QString& stateText, QSize restoreSize
 }
 
 void CenterWindow(QWidget* window, const QWidget* owner) {
-  const QRect workArea = ScreenOf(window)->availableGeometry();
+  const QScreen* screen = ScreenOf(window);
+  if (!screen) return;  // no screen to keep the window on: it stays where it is
+  const QRect workArea = screen->availableGeometry();
   const QRect reference = owner && owner->isVisible() ? owner->frameGeometry() : workArea;
   QRect frame = window->frameGeometry();
   frame.moveCenter(reference.center());

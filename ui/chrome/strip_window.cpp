@@ -66,7 +66,9 @@ void StripWindow::ToggleMaximizeState(QSize restoreSize, QWidget* owner) {
 
 void StripWindow::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  m_titleStrip.Paint(painter, QGuiApplication::primaryScreen()->availableGeometry().width());
+  // Without a screen (during a screen change) the strip spans the window.
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  m_titleStrip.Paint(painter, screen ? screen->availableGeometry().width() : width());
 }
 
 }  // namespace tarvex

@@ -11,12 +11,17 @@
 
 namespace tarvex {
 
-TrayIcon::TrayIcon(QWidget* window) : QObject(window), m_window(window) {}
+TrayIcon::TrayIcon(QWidget* window, std::function<bool()> trayAvailable)
+    : QObject(window), m_window(window), m_trayAvailable(std::move(trayAvailable)) {}
 
 TrayIcon::~TrayIcon() = default;
 
 void TrayIcon::Add() {
   Remove();
+  if (!m_trayAvailable()) {
+    m_window->showMinimized();
+    return;
+  }
   if (!m_menu) {
     m_menu = std::make_unique<QMenu>();
     QAction* show = m_menu->addAction(QStringLiteral("显示"));
@@ -30,7 +35,9 @@ void TrayIcon::Add() {
   m_icon->setContextMenu(m_menu.get());
   connect(m_icon, &QSystemTrayIcon::activated, this,
           [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::DoubleClick) RestoreWindow();
+            // StatusNotifier hosts (KDE Plasma, GNOME's AppIndicator) report every click as
+            // Trigger, never as DoubleClick.
+            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) RestoreWindow();
           });
   m_icon->show();
   m_window->hide();

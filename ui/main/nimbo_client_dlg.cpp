@@ -266,6 +266,8 @@ void CNimboClientDlg::OpenGameView(const QString& address, int openFlag) {
   params.openFlag = openFlag;
   if (openFlag != 0) {
     hide();
+    // Shown again in its last normal state (a minimised window comes back), not activated.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     setAttribute(Qt::WA_ShowWithoutActivating);
     show();
     setAttribute(Qt::WA_ShowWithoutActivating, false);

@@ -37,7 +37,7 @@ NimboGameView::NimboGameView(const ViewContext& context, GameViewParams params)
       m_strServerId(std::move(params.serverId)),
       m_strGameId(std::move(params.gameId)),
       m_strFanPage(std::move(params.fanPage)),
-      m_tray(new TrayIcon(this)) {
+      m_tray(new TrayIcon(this, m_context.trayAvailable)) {
   m_timer1.setSingleShot(true);
   connect(&m_timer1, &QTimer::timeout, this, &NimboGameView::OnTimer1);
 }
@@ -52,9 +52,11 @@ void NimboGameView::OnInitDialog() {
 }
 
 void NimboGameView::SetupWindow() {
-  const QRect workArea = QGuiApplication::primaryScreen()->availableGeometry();
-  setGeometry(workArea);
-  CreateButtons(kButtons, workArea.x() + workArea.width());
+  // During a screen change there may be no screen at all: the restore size stands in.
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  setGeometry(screen ? screen->availableGeometry() : QRect(QPoint(0, 0), kRestoreSize));
+  // The buttons sit at the window's own right edge, wherever the work area starts.
+  CreateButtons(kButtons, width());
   if (m_nOpenFlag == 1) {
     Control(kCloseButtonId)->hide();
     m_timer1.start(kCloseButtonDelayMs);
@@ -106,10 +108,13 @@ void NimboGameView::OnCommand(int id) {
 }
 
 void NimboGameView::AskToClearCookies() {
+  // The question runs an event loop of its own, in which the window may be handed back
+  // and destroyed: nothing more is done for a window that has gone.
+  const QPointer<NimboGameView> self(this);
   const Prompt::Answer answer =
       m_context.services.prompt.Ask(this, QStringLiteral("即將清理緩存，是否繼續?"), QStringLiteral("溫馨提示"),
                                     Prompt::Buttons::YesNo, Prompt::Icon::Information);
-  if (answer != Prompt::Answer::Yes) return;
+  if (!self || answer != Prompt::Answer::Yes) return;
   // Hand back only when the cookies are gone, so the portal pages that follow neither
   // send the old ones nor lose fresh ones to the deletion.
   setEnabled(false);
@@ -128,9 +133,13 @@ bool NimboGameView::LayoutControls(int clientWidth) {
 }
 
 void NimboGameView::closeEvent(QCloseEvent* event) {
+  // As with the cookie question: a cookie deletion finishing meanwhile hands the window back
+  // and destroys it.
+  const QPointer<NimboGameView> self(this);
   const Prompt::Answer answer = m_context.services.prompt.Ask(
       nullptr, QStringLiteral("이 작업은 게임을 닫습니다. 계속하시겠습니까??"), QStringLiteral("따뜻한 힌트"),
       Prompt::Buttons::YesNo, Prompt::Icon::Information);
+  if (!self) return;
   if (answer != Prompt::Answer::Yes) {
     event->ignore();
     return;

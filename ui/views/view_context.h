@@ -4,6 +4,7 @@
 
 #include <QRect>
 #include <QString>
+#include <QSystemTrayIcon>
 
 #include <functional>
 #include <memory>
@@ -32,6 +33,8 @@ struct ViewContext {
   MainWindowLink& mainWindow;
   CookieCleaner& cookies;
   BrowserFactory createBrowser;
+  // Whether the desktop shows tray icons (a game window goes to the tray only then).
+  std::function<bool()> trayAvailable = &QSystemTrayIcon::isSystemTrayAvailable;
 };
 
 // The factory of the real browsers of `runtime`, which must be initialised and outlive them.

@@ -8,11 +8,13 @@
 #include "support/fake_services.h"
 #include "support/page_server.h"
 #include "support/shared_runtime.h"
+#include "support/trace_capture.h"
 #include "ui/main/main_window_skin.h"
 #include "ui/main/nimbo_client_dlg.h"
 #include "ui/chrome/control_lookup.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
@@ -21,6 +23,7 @@
 #include <QTest>
 #include <QWebEngineCookieStore>
 #include <QWebEngineHistory>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QAbstractButton>
 #include <QNetworkCookie>
@@ -28,6 +31,19 @@
 #include <gtest/gtest.h>
 
 namespace tarvex {
+
+// Receives what the desktop would be asked to open for the test's own scheme (moc needs it
+// outside the anonymous namespace).
+class SchemeHandler final : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> opened;
+
+ public Q_SLOTS:
+  void Open(const QUrl& url) { opened.append(url); }
+};
+
 namespace {
 
 using testing::FakeServices;
@@ -35,6 +51,10 @@ using testing::PageServer;
 using testing::SharedRuntime;
 
 constexpr int kLoadTimeoutMs = 30000;
+
+const char* kSchemePage = R"html(<html><head><title>scheme</title></head><body style="margin:0">
+<a href="tarvextest://run/42" style="display:block;height:100vh"
+   onclick="setTimeout(() => { document.title = 'clicked'; }, 1000)">run</a></body></html>)html";
 
 const char* kIndexPage = R"(<html><head><title>index</title></head><body style="background:#223">
 <script>
@@ -48,6 +68,7 @@ class MainWindowTest : public ::testing::Test {
     m_server.Serve("/mini/index/", kIndexPage);
     m_server.Serve("/mini/index", kIndexPage);
     m_server.Serve("/mini/play/index", kIndexPage);
+    m_server.Serve("/mini/scheme", kSchemePage);
     m_fakes.hosts.portal = m_server.Host();
     m_window = std::make_unique<CNimboClientDlg>(m_fakes.Get(), SharedRuntime(), QStringList{});
     ASSERT_TRUE(m_window->OnInitDialog());
@@ -134,6 +155,36 @@ TEST_F(MainWindowTest, RightClickShowsNoContextMenu) {
       kLoadTimeoutMs));
   QApplication::processEvents();
   for (QWidget* widget : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<QMenu*>(widget), nullptr);
+}
+
+// A click on a link with a scheme no page handles starts nothing on the desktop.
+TEST_F(MainWindowTest, AClickOnAnUnknownSchemeStartsNoProgram) {
+  SchemeHandler handler;
+  QDesktopServices::setUrlHandler(QStringLiteral("tarvextest"), &handler, "Open");
+  WaitForLoad();
+  View()->LoadAddress(m_server.Host() + "/mini/scheme");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return View()->title() == QLatin1String("scheme"); }, kLoadTimeoutMs));
+  QWidget* target = View()->focusProxy();
+  ASSERT_NE(target, nullptr);
+  // The page marks the click a second later, well after the engine would have handed the
+  // link to the desktop.
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(200, 200));
+        return QTest::qWaitFor([&] { return View()->title() == QLatin1String("clicked"); }, 3000);
+      },
+      kLoadTimeoutMs));
+  QDesktopServices::unsetUrlHandler(QStringLiteral("tarvextest"));
+  EXPECT_TRUE(handler.opened.isEmpty());
+}
+
+// A page's console output is a trace, not terminal output.
+TEST_F(MainWindowTest, PageConsoleOutputGoesToTheTraces) {
+  WaitForLoad();
+  testing::TraceCapture traces;
+  View()->page()->runJavaScript(QStringLiteral("console.log('hello from the page')"));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return !traces.Lines().filter(QStringLiteral("hello from the page")).isEmpty(); }, kLoadTimeoutMs));
 }
 
 TEST_F(MainWindowTest, F12OpensOneDevToolsWindowAndStillReachesThePage) {
@@ -250,6 +301,15 @@ TEST_F(MainWindowTest, StripButtonsCloseMinimiseGoHomeAndClearThePortalCookies) 
   EXPECT_EQ(m_fakes.prompt.Questions().constFirst().caption, QStringLiteral("따뜻한 힌트"));
 }
 
+// Flag 1 shows the main window behind the game window, restored from the taskbar too.
+TEST_F(MainWindowTest, AGameWindowWithFlagOneBringsBackTheMinimisedMainWindow) {
+  m_window->showMinimized();
+  ASSERT_TRUE(m_window->isMinimized());
+  m_window->OpenGameView(QStringLiteral("http://") + m_server.Host() + QStringLiteral("/mini/play/index"), 1);
+  EXPECT_TRUE(m_window->isVisible());
+  EXPECT_FALSE(m_window->isMinimized());
+}
+
 TEST_F(MainWindowTest, InstanceMessageUnderAMessageBoxEndsOnlyAfterTheBoxReturns) {
   QSignalSpy destroyed(m_window.get(), &CNimboClientDlg::destroyRequested);
   QDialog box;
@@ -266,3 +326,5 @@ TEST_F(MainWindowTest, InstanceMessageUnderAMessageBoxEndsOnlyAfterTheBoxReturns
 
 }  // namespace
 }  // namespace tarvex
+
+#include "nimbo_client_dlg_guitest.moc"

@@ -13,6 +13,7 @@
 #include "ui/chrome/tray_icon.h"
 #include "ui/views/view_fixture.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -237,6 +238,40 @@ TEST_F(GameView, CloseButtonHandsBackOnceAndTheSystemCloseAsksFirst) {
   EXPECT_EQ(question.caption, QStringLiteral("따뜻한 힌트"));
   EXPECT_FALSE(question.owned);
   EXPECT_TRUE(Returned());
+}
+
+// A question runs an event loop of its own. A window handed back and destroyed meanwhile
+// (its cookie deletion finishing, say) is left alone when the answer comes: no second
+// hand-back, no cookie deletion.
+TEST_F(GameView, AWindowDestroyedUnderItsQuestionIsLeftAlone) {
+  const auto gone = [this] { ASSERT_TRUE(QTest::qWaitFor([this] { return m_view.isNull(); }, 5000)); };
+
+  // The close question, while the cookie deletion asked for before runs.
+  Open();
+  m_fakes.services.prompt.Script(Prompt::Answer::Yes);
+  Click(m_view.data(), kClearCookiesButtonId);
+  m_fakes.services.prompt.Script(Prompt::Answer::Yes);
+  m_fakes.services.prompt.WhileNextQuestionIsOpen([&] {
+    m_fakes.cookies.FinishAll();
+    gone();
+  });
+  m_view->close();
+  EXPECT_TRUE(m_view.isNull());
+  EXPECT_EQ(m_fakes.main.starts, std::vector<int>{500});
+
+  // The cookie question.
+  m_fakes.main.starts.clear();
+  m_fakes.cookies.calls.clear();
+  Open();
+  m_fakes.services.prompt.Script(Prompt::Answer::Yes);
+  m_fakes.services.prompt.WhileNextQuestionIsOpen([&] {
+    m_view->CloseAndReturn();
+    gone();
+  });
+  qobject_cast<QAbstractButton*>(Control(kClearCookiesButtonId))->click();
+  EXPECT_TRUE(m_view.isNull());
+  EXPECT_TRUE(m_fakes.cookies.calls.isEmpty());
+  EXPECT_EQ(m_fakes.main.starts, std::vector<int>{500});
 }
 
 TEST_F(GameView, TrayButtonHidesTheWindowAndBothRestorePathsBringItBack) {

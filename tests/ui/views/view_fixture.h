@@ -84,8 +84,12 @@ struct ViewFakes {
   FakeMainWindow main;
   HeldCookieCleaner cookies;
   RecordingBrowsers browsers;
+  // The virtual X server has no tray; the windows are told there is one unless a test says not.
+  bool trayAvailable = true;
 
-  ViewContext Context() { return ViewContext{services.Get(), views, main, cookies, browsers.Factory()}; }
+  ViewContext Context() {
+    return ViewContext{services.Get(), views, main, cookies, browsers.Factory(), [this] { return trayAvailable; }};
+  }
 };
 
 inline QRect WorkArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }

@@ -24,6 +24,10 @@ constexpr int kListenBacklog = 16;
 // How often a waiting start looks at whether the older process still lives.
 constexpr int kPollStepMs = 100;
 constexpr timeval kConnectTimeout{2, 0};
+constexpr int kConnectAttempts = 8;
+// How often a start tells the instance that holds the socket name to end before it gives up
+// on the name (each time waiting for that instance's process to end).
+constexpr int kTakeOverAttempts = 4;
 
 bool SocketAddress(const QString& path, sockaddr_un& address) {
   const QByteArray encoded = QFile::encodeName(path);
@@ -79,8 +83,31 @@ void WaitForPeerToEnd(int fd, pid_t peer, const HandoverTiming& timing) {
                   QString::number(peer));
       ::kill(peer, SIGKILL);
       killed = true;
+    } else if (killed && waited >= timing.grace + 2 * timing.terminate) {
+      // Not even SIGKILL ends it (stuck in the kernel, on a hung file system): the caller
+      // finds its socket still answering and goes on without the name.
+      return;
     }
   }
+}
+
+// Connects to whoever listens on `path`. -1: nobody does (no socket file, or one that an
+// ended instance left: the connection is refused). An instance that is alive but not
+// accepting (its queue full, its process stopped) is waited for, bounded.
+int ConnectToRunningInstance(const QString& path) {
+  sockaddr_un address{};
+  if (!SocketAddress(path, address)) return -1;
+  for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &kConnectTimeout, sizeof(kConnectTimeout));
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) return fd;
+    const int error = errno;
+    ::close(fd);
+    if (error != EINTR && error != EAGAIN && error != ETIMEDOUT && error != EINPROGRESS) return -1;
+  }
+  TraceFormat(QStringLiteral("----------running instance does not answer----------%s\n"), path);
+  return -1;
 }
 
 }  // namespace
@@ -89,7 +116,11 @@ InstanceHandover::InstanceHandover(QString socketPath, HandoverTiming timing, QO
     : QObject(parent),
       m_socketPath(std::move(socketPath)),
       m_timing(timing),
-      m_turn(m_socketPath + QStringLiteral(".lock")) {}
+      m_turn(m_socketPath + QStringLiteral(".lock")) {
+  // Only a holder that has died leaves a stale turn: a live one may wait long on a stuck
+  // older instance, and taking its turn away would let two starts take the name.
+  m_turn.setStaleLockTime(0);
+}
 
 InstanceHandover::~InstanceHandover() {
   // The listening socket and every connection that carried the message stay open until
@@ -98,10 +129,8 @@ InstanceHandover::~InstanceHandover() {
   // unlinking the socket file would let a start in between find nobody. The kernel closes
   // them at exit (they are close-on-exec, so no started game keeps them). A socket file
   // left behind is stale then, and the next start removes it.
-  for (Connection& connection : m_connections) {
-    delete connection.notifier;
-    if (!m_toldToEnd) ::close(connection.fd);
-  }
+  // That includes connections not read yet: one may carry the message.
+  for (Connection& connection : m_connections) delete connection.notifier;
   delete m_listenNotifier;
 }
 
@@ -111,16 +140,8 @@ void InstanceHandover::WaitForTurn(int waitMilliseconds) {
 }
 
 bool InstanceHandover::TellRunningInstance() {
-  sockaddr_un address{};
-  if (!SocketAddress(m_socketPath, address)) return false;
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int fd = ConnectToRunningInstance(m_socketPath);
   if (fd < 0) return false;
-  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &kConnectTimeout, sizeof(kConnectTimeout));
-  // Refused: nobody listens there any more (a socket left by an instance that ended).
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
-    ::close(fd);
-    return false;
-  }
   const std::array<char, 4> message = EncodedMessage();
   if (::send(fd, message.data(), message.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(message.size())) {
     ::close(fd);
@@ -133,14 +154,25 @@ bool InstanceHandover::TellRunningInstance() {
 
 bool InstanceHandover::Listen() {
   sockaddr_un address{};
-  const bool addressFits = SocketAddress(m_socketPath, address);
-  m_listenFd = addressFits ? ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0) : -1;
   bool listening = false;
-  if (m_listenFd >= 0) {
-    // Whatever is still there is stale: the instance that bound it has ended.
-    ::unlink(address.sun_path);
-    listening = ::bind(m_listenFd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
-                ::chmod(address.sun_path, S_IRUSR | S_IWUSR) == 0 && ::listen(m_listenFd, kListenBacklog) == 0;
+  if (SocketAddress(m_socketPath, address)) {
+    for (int attempt = 0; attempt < kTakeOverAttempts && !listening; ++attempt) {
+      m_listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+      if (m_listenFd < 0) break;
+      listening = BindAndListen(address);
+      if (listening || errno != EADDRINUSE) break;
+      ::close(m_listenFd);
+      m_listenFd = -1;
+      // The name is taken. By a socket that an ended instance left: remove it. By an
+      // instance that lives (one that started meanwhile): tell that one to end too.
+      const int probe = ConnectToRunningInstance(m_socketPath);
+      if (probe < 0) {
+        ::unlink(address.sun_path);
+      } else {
+        ::close(probe);
+        TellRunningInstance();
+      }
+    }
   }
   if (m_turn.isLocked()) m_turn.unlock();
   if (!listening) {
@@ -153,6 +185,11 @@ bool InstanceHandover::Listen() {
   m_listenNotifier = new QSocketNotifier(m_listenFd, QSocketNotifier::Read, this);
   connect(m_listenNotifier, &QSocketNotifier::activated, this, &InstanceHandover::AcceptPending);
   return true;
+}
+
+bool InstanceHandover::BindAndListen(const sockaddr_un& address) {
+  return ::bind(m_listenFd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
+         ::chmod(address.sun_path, S_IRUSR | S_IWUSR) == 0 && ::listen(m_listenFd, kListenBacklog) == 0;
 }
 
 bool InstanceHandover::PollInstanceMessage() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 class QSocketNotifier;
+struct sockaddr_un;
 
 namespace tarvex {
 
@@ -48,8 +49,9 @@ class InstanceHandover final : public QObject {
   // Tells a running instance to end and returns once its process has ended (ending it
   // after the grace period). Returns whether an older instance was found.
   bool TellRunningInstance();
-  // Listens under the socket name and ends this instance's turn. Returns false when the
-  // name cannot be taken (traced).
+  // Listens under the socket name and ends this instance's turn. A stale socket file is
+  // removed; an instance that took the name meanwhile is told to end first. Returns false
+  // when the name cannot be taken (traced).
   bool Listen();
   // Reads what has already arrived without waiting for the event loop: true when a newer
   // instance has told this one to end, now or before.
@@ -67,6 +69,7 @@ class InstanceHandover final : public QObject {
     QSocketNotifier* notifier = nullptr;
   };
 
+  bool BindAndListen(const sockaddr_un& address);
   void AcceptPending();
   void ReadConnection(int fd);
   void CloseConnection(std::size_t index);

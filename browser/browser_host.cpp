@@ -26,6 +26,8 @@ QWidget* CreateBrowser(BrowserRuntime& runtime, QWidget* parent, const QRect& re
 
 void PrepareWindowForLaterBrowser(QWidget* window) {
   Q_ASSERT_X(!window->isVisible(), "PrepareWindowForLaterBrowser", "the window is not shown yet");
+  // With Qt Quick's software renderer the browser draws without OpenGL, and so does the window.
+  if (qgetenv("QT_QUICK_BACKEND") == "software" || qgetenv("QMLSCENE_DEVICE") == "softwarecontext") return;
   auto* placeholder = new QOpenGLWidget(window);
   placeholder->setGeometry(0, 0, 1, 1);
   placeholder->hide();

@@ -16,8 +16,10 @@ constexpr std::chrono::seconds kLongestRetry{60};
 // Chromium's net::ERR_TIMED_OUT, which the engine files under its internal errors.
 constexpr int kTimedOut = -7;
 
-QString HostOf(const QUrl& url) {
-  return url.port() < 0 ? url.host() : url.host() + QLatin1Char(':') + QString::number(url.port());
+// Host and port as the engine reports them (lower case, default port dropped), so that
+// a configured "Portal.Example:80" matches what was loaded.
+bool SameServer(const QUrl& a, const QUrl& b) {
+  return !a.host().isEmpty() && a.host() == b.host() && a.port(80) == b.port(80);
 }
 
 QString HtmlEscaped(const QString& text) { return text.toHtmlEscaped().replace(QLatin1Char('\''), QLatin1String("&#39;")); }
@@ -61,11 +63,9 @@ QString OutagePageHtml(const QUrl& failed) {
       .arg(HtmlEscaped(QString::fromUtf8(failed.toEncoded())));
 }
 
-PortalOutagePage::PortalOutagePage(QWidget* browser, QString portalHost)
-    : QObject(browser), m_view(qobject_cast<BrowserView*>(browser)), m_portalHost(std::move(portalHost)) {
+PortalOutagePage::PortalOutagePage(QWidget* browser, const QString& portalHost)
+    : QObject(browser), m_view(qobject_cast<BrowserView*>(browser)), m_portal(AddressToUrl(portalHost)) {
   Q_ASSERT(m_view);
-  // Without the engine's own error page nothing flashes before ours replaces it.
-  m_view->Page()->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
   m_retry.setSingleShot(true);
   connect(&m_retry, &QTimer::timeout, this, &PortalOutagePage::Retry);
   connect(m_view->Page(), &QWebEnginePage::loadingChanged, this, &PortalOutagePage::OnLoadingChanged);
@@ -75,23 +75,40 @@ void PortalOutagePage::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
   if (info.url() == m_outagePage) return;
   switch (info.status()) {
     case QWebEngineLoadingInfo::LoadStartedStatus:
+      // A load the launcher did not retry (a click, timer 1) takes over from the retries.
+      if (info.url() != m_failed) ShowEngineErrorPages(true);
       m_retry.stop();
       return;
     case QWebEngineLoadingInfo::LoadSucceededStatus:
       m_attempt = 0;
+      m_failed.clear();
+      ShowEngineErrorPages(true);
       return;
     default:
       break;
   }
   if (info.status() != QWebEngineLoadingInfo::LoadFailedStatus ||
-      !IsNetworkFailure(info.errorDomain(), info.errorCode()) || m_portalHost.isEmpty() || HostOf(info.url()) != m_portalHost) return;
+      !IsNetworkFailure(info.errorDomain(), info.errorCode()) || !SameServer(info.url(), m_portal)) {
+    // A load that went nowhere (refused by the routing, stopped) while the launcher's page
+    // still shows leaves the retries going.
+    if (!m_failed.isEmpty() && m_view->url() == m_outagePage && !m_retry.isActive()) ScheduleRetry();
+    return;
+  }
   TraceFormat(QStringLiteral("----------portal unreachable----------%s\n"),
               QString::fromUtf8(info.url().toEncoded()) + QLatin1Char(' ') + info.errorString());
   m_failed = info.url();
   m_outagePage = QUrl(QStringLiteral("data:text/html;charset=utf-8;base64,") +
                       QString::fromLatin1(OutagePageHtml(m_failed).toUtf8().toBase64()));
   m_view->Page()->LoadLocalPage(m_outagePage);
-  m_retry.start(OutageRetryDelay(m_attempt++));
+  // The retries that fail again keep the launcher's page, without the engine's in between.
+  ShowEngineErrorPages(false);
+  ScheduleRetry();
+}
+
+void PortalOutagePage::ScheduleRetry() { m_retry.start(OutageRetryDelay(m_attempt++)); }
+
+void PortalOutagePage::ShowEngineErrorPages(bool show) {
+  m_view->Page()->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, show);
 }
 
 void PortalOutagePage::Retry() { m_view->load(m_failed); }

@@ -32,14 +32,17 @@ class PortalOutagePage final : public QObject {
 
  public:
   // `browser` is a browser made by CreateBrowser; `portalHost` is host[:port].
-  PortalOutagePage(QWidget* browser, QString portalHost);
+  PortalOutagePage(QWidget* browser, const QString& portalHost);
 
  private:
   void OnLoadingChanged(const QWebEngineLoadingInfo& info);
+  void ScheduleRetry();
+  // The engine's own error page, off while retries run behind the launcher's page.
+  void ShowEngineErrorPages(bool show);
   void Retry();
 
   BrowserView* m_view;
-  QString m_portalHost;
+  QUrl m_portal;
   QTimer m_retry;
   QUrl m_failed;
   QUrl m_outagePage;

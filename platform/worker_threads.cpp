@@ -13,9 +13,11 @@ struct WorkerCount {
   int running = 0;
 };
 
+// Never destroyed: a worker that outlives the bounded wait at exit still counts itself out
+// while the process's static objects are being torn down.
 WorkerCount& Workers() {
-  static WorkerCount workers;
-  return workers;
+  static auto* workers = new WorkerCount;
+  return *workers;
 }
 
 }  // namespace

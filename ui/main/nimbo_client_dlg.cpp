@@ -29,6 +29,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
+#include <QWindow>
 
 namespace tarvex {
 namespace {
@@ -39,6 +40,7 @@ constexpr int kStartTimer1Ms = 3000;
 // How long the browser waits for the start ping, so that on a responsive portal the ping
 // still arrives before the browser's first request, and for the window's first paint.
 constexpr int kBrowserDueMs = 1000;
+constexpr int kPaintWaitCapMs = 4000;
 // The game name keeps at most this many characters before it is decoded.
 constexpr int kGameNameLimit = 259;
 
@@ -67,7 +69,16 @@ CNimboClientDlg::CNimboClientDlg(const Services& services, BrowserRuntime& runti
   connect(m_startPing, &StartPing::Finished, this, &CNimboClientDlg::RequestBrowserWhenDue);
   m_browserDue.setSingleShot(true);
   connect(&m_browserDue, &QTimer::timeout, this, [this] {
-    m_painted = true;  // a window that is not exposed (started minimised) is never painted
+    // A window that is not exposed (started minimised, on another workspace) is never
+    // painted; an exposed one is, however busy the machine, but not waited for forever.
+    const bool exposed = windowHandle() && windowHandle()->isExposed();
+    if (!m_painted && exposed && !m_pingWaitOver) {
+      m_pingWaitOver = true;
+      m_browserDue.start(kPaintWaitCapMs);
+      return;
+    }
+    m_pingWaitOver = true;
+    m_painted = true;
     RequestBrowserWhenDue();
   });
 }
@@ -106,7 +117,7 @@ bool CNimboClientDlg::event(QEvent* event) {
 
 void CNimboClientDlg::RequestBrowserWhenDue() {
   if (m_browserRequested || m_destroyed || !m_painted) return;
-  if (m_startPing->IsRunning() && m_browserDue.isActive()) return;
+  if (m_startPing->IsRunning() && !m_pingWaitOver) return;
   m_browserRequested = true;
   m_browserDue.stop();
   Q_EMIT browserRequested();

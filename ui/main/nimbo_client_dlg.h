@@ -122,6 +122,7 @@ class CNimboClientDlg final : public QWidget, public Views, public MainWindowLin
   // Waits, bounded, for the first paint and the start ping before the browser is created.
   QTimer m_browserDue;
   bool m_painted = false;
+  bool m_pingWaitOver = false;
   bool m_browserRequested = false;
   GameLauncher m_launcher;
   QPointer<NimboPayView> m_payView;

@@ -1,9 +1,9 @@
 #include "install/installer_fetch.h"
 
 #include "install/installer_checksum.h"
+#include "install/installer_hash.h"
 #include "platform/trace.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -35,7 +35,7 @@ bool InstallerFetch::BackOff(int attempt) const {
 
 InstallerFetch::Result InstallerFetch::Run() {
   std::optional<InstallerChecksum::Answer> checksum;
-  QCryptographicHash hash(QCryptographicHash::Sha256);
+  std::optional<InstallerHash> hash;
   bool restarted = false;
   for (int attempt = 1; attempt <= kAttempts; ++attempt) {
     if (attempt > 1 && !restarted && !BackOff(attempt)) return Result::Cancelled;
@@ -47,13 +47,14 @@ InstallerFetch::Result InstallerFetch::Run() {
       checksum = answer;
     }
     const bool verifies = checksum->kind == InstallerChecksum::Kind::Sum;
+    if (verifies && !hash) hash.emplace();
     InstallerTransfer transfer(m_address, m_destination, m_cancelled);
     transfer.SetStallTimeout(m_stallTimeout);
     transfer.SetProgress(m_progress);
-    transfer.SetHash(verifies ? &hash : nullptr);
+    transfer.SetHash(verifies ? &*hash : nullptr);
     switch (transfer.Run()) {
       case InstallerTransfer::Result::Done:
-        return verifies ? Verify(checksum->sum, hash.result()) : Result::Ready;
+        return verifies ? Verify(checksum->sum, hash->Result()) : Result::Ready;
       case InstallerTransfer::Result::Cancelled:
         return Result::Cancelled;
       case InstallerTransfer::Result::Failed:

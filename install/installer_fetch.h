@@ -14,7 +14,8 @@ namespace tarvex {
 // units (seconds unless set) between them; a client error or a refused redirect ends it at
 // once. When the host publishes a checksum file, the installer is kept only when its
 // SHA-256, taken while the bytes arrive, matches; otherwise it and its partial file are
-// deleted. Cancelling ends any attempt or wait at once and keeps the partial file.
+// deleted. Cancelling ends any attempt or wait at once and keeps the partial file. The
+// checksum file is fetched before the first attempt that gets through to the host.
 class InstallerFetch {
  public:
   enum class Result { Ready, Failed, Corrupt, Cancelled };

@@ -1,10 +1,9 @@
 #include "install/installer_transfer.h"
 
 #include "install/download_handle.h"
+#include "install/installer_hash.h"
 #include "platform/curl_library.h"
 #include "platform/trace.h"
-
-#include <QCryptographicHash>
 
 #include <filesystem>
 #include <memory>
@@ -16,6 +15,8 @@ namespace {
 // callback, one file write and one progress report per piece. A quarter of a megabyte
 // cuts those by sixteen; an installer is hundreds of megabytes.
 constexpr long kReceiveBufferBytes = 256 * 1024;
+// The kept part of a resumed download is read back in pieces of this size for its hash.
+constexpr qint64 kHashReadBytes = 1024 * 1024;
 
 size_t WriteToFile(char* data, size_t size, size_t count, void* transfer) {
   return static_cast<InstallerTransfer*>(transfer)->OnBody(data, static_cast<qint64>(size * count)) ? size * count
@@ -100,7 +101,7 @@ bool InstallerTransfer::OnBody(const char* data, qint64 size) {
     m_writeFailed = true;
     return false;
   }
-  if (m_hash) m_hash->addData(QByteArrayView(data, size));
+  if (m_hash) m_hash->Add(QByteArrayView(data, size));
   return true;
 }
 
@@ -117,7 +118,7 @@ bool InstallerTransfer::StartBody() {
       m_writeFailed = true;
       return false;
     }
-    if (m_hash) m_hash->reset();
+    if (m_hash) m_hash->Reset();
   }
   // A weak ETag cannot stand for the bytes in If-Range; the date can.
   m_validator = !m_etag.isEmpty() && !m_etag.startsWith("W/") ? m_etag : m_lastModified;
@@ -145,8 +146,14 @@ bool InstallerTransfer::OpenPartial() {
 
 bool InstallerTransfer::HashKeptPart() {
   if (m_hash == nullptr) return m_partial.seek(m_kept);
-  m_hash->reset();
-  return m_partial.seek(0) && m_hash->addData(&m_partial) && m_partial.pos() == m_kept;
+  m_hash->Reset();
+  if (!m_partial.seek(0)) return false;
+  while (m_partial.pos() < m_kept) {
+    const QByteArray piece = m_partial.read(kHashReadBytes);
+    if (piece.isEmpty()) return false;
+    m_hash->Add(piece);
+  }
+  return true;
 }
 
 void InstallerTransfer::Keep() {

@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <functional>
 
-class QCryptographicHash;
-
 namespace tarvex {
+
+class InstallerHash;
 
 // One attempt at downloading an installer to `destination`. The bytes go to a partial file
 // beside it (DESTINATION.part), which replaces `destination` only when the transfer ended
@@ -44,7 +44,7 @@ class InstallerTransfer {
   void SetProgress(Progress progress) { m_progress = std::move(progress); }
   // Every byte of the finished installer goes through `hash` exactly once: on a resume the
   // kept part first, read back once. Null: nothing is hashed.
-  void SetHash(QCryptographicHash* hash) { m_hash = hash; }
+  void SetHash(InstallerHash* hash) { m_hash = hash; }
 
   Result Run();
 
@@ -66,7 +66,7 @@ class InstallerTransfer {
   const std::atomic<bool>& m_cancelled;
   std::chrono::milliseconds m_stallTimeout{std::chrono::seconds(60)};
   Progress m_progress;
-  QCryptographicHash* m_hash = nullptr;
+  InstallerHash* m_hash = nullptr;
   QFile m_partial;
   std::int64_t m_kept = 0;  // bytes of the partial file this answer continues
   QByteArray m_validator;  // what the kept part was downloaded under

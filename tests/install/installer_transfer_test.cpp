@@ -1,5 +1,6 @@
 #include "install/installer_transfer.h"
 
+#include "install/installer_hash.h"
 #include "install/test_http_server.h"
 
 #include <QCryptographicHash>
@@ -202,7 +203,7 @@ TEST_F(InstallerTransferTest, ResumesOnlyWhatTheServerConfirms) {
       m_version = step.version;
       m_cutAt = step.cutAt;
     }
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    InstallerHash hash;
     std::int64_t firstReport = -1, lastReceived = -1;
     bool monotonic = true;
     InstallerTransfer transfer(m_server.Url("/versioned"), Destination(), m_cancelled);
@@ -223,7 +224,7 @@ TEST_F(InstallerTransferTest, ResumesOnlyWhatTheServerConfirms) {
     const QStringList partial{"k-7z.exe.part", "k-7z.exe.part.tag"};
     if (step.result == Result::Done) {
       EXPECT_EQ(Installed(), whole);
-      EXPECT_EQ(hash.result(), sum);
+      EXPECT_EQ(hash.Result(), sum);
       EXPECT_FALSE(Files().contains(partial[0]));
     } else if (step.result == Result::Transient) {
       EXPECT_EQ(QFileInfo(m_dir.path() + "/k-7z.exe.part").size(), std::int64_t(step.cutAt));

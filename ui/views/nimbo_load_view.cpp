@@ -87,6 +87,8 @@ void NimboLoadView::CreateControls() {
   m_notice->setGeometry(kNoticeRect);
   m_notice->setWordWrap(true);
   m_notice->setAlignment(Qt::AlignCenter);
+  // Light on the skin's dark ground.
+  m_notice->setStyleSheet(QStringLiteral("color: rgb(232, 232, 232);"));
   m_notice->hide();
 
   // Never shown and without a command; kept so the window has the controls it always had.

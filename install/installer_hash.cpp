@@ -3,8 +3,9 @@
 namespace tarvex {
 namespace {
 
-// Sixteen pieces of the transfer's quarter-megabyte buffer.
-constexpr std::size_t kMaxQueued = 16;
+// Sixty-four pieces of the transfer's quarter-megabyte buffer: room for the hash to fall
+// behind for a while on a busy machine.
+constexpr std::size_t kMaxQueued = 64;
 
 }  // namespace
 

@@ -55,6 +55,7 @@ class InstallerTransfer {
 
  private:
   bool OpenPartial();
+  bool Truncate();
   bool HashKeptPart();
   bool StartBody();
   Result Finish(long status, int code);

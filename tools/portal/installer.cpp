@@ -1,7 +1,10 @@
 #include "installer.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <utility>
 
 #include <openssl/evp.h>
 
@@ -24,6 +27,27 @@ exit 0
 
 // Every installer is as old as this portal's installer format.
 constexpr const char* kLastModified = "Wed, 01 Jan 2025 00:00:00 GMT";
+
+// The lowercase hex SHA-256 of a reply's body.
+std::string Sha256Hex(const Reply& installer) {
+  const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
+  EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr);
+  for (uint64_t offset = 0; offset < installer.size;) {
+    const std::string piece = installer.read(offset, 1 << 20);
+    EVP_DigestUpdate(context.get(), piece.data(), piece.size());
+    offset += piece.size();
+  }
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  EVP_DigestFinal_ex(context.get(), digest, &length);
+  static const char kHex[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned int i = 0; i < length; ++i) {
+    hex += kHex[digest[i] >> 4];
+    hex += kHex[digest[i] & 15];
+  }
+  return hex;
+}
 
 }  // namespace
 
@@ -87,26 +111,16 @@ Reply Installer::For(const std::string& key, uint64_t padding) {
 }
 
 std::string Installer::Sha256Line(const std::string& key, uint64_t padding, bool right) {
-  const Reply installer = For(key, padding);
-  const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
-  EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr);
-  for (uint64_t offset = 0; offset < installer.size;) {
-    const std::string piece = installer.read(offset, 1 << 20);
-    EVP_DigestUpdate(context.get(), piece.data(), piece.size());
-    offset += piece.size();
-  }
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned int length = 0;
-  EVP_DigestFinal_ex(context.get(), digest, &length);
-  static const char kHex[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned int i = 0; i < length; ++i) {
-    hex += kHex[digest[i] >> 4];
-    hex += kHex[digest[i] & 15];
-  }
+  // A padded installer takes a while to hash: each one is hashed once.
+  static std::mutex mutex;
+  static std::map<std::pair<std::string, uint64_t>, std::string> sums;
+  const std::lock_guard lock(mutex);
+  std::string& hex = sums[{key, padding}];
+  if (hex.empty()) hex = Sha256Hex(For(key, padding));
+  std::string line = hex;
   // A wrong sum differs in its first digit only, like a file changed by one byte would.
-  if (!right) hex[0] = hex[0] == '0' ? '1' : '0';
-  return hex + "  download-" + key + ".exe\n";
+  if (!right) line[0] = line[0] == '0' ? '1' : '0';
+  return line + "  download-" + key + ".exe\n";
 }
 
 }  // namespace portal

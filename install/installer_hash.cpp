@@ -1,5 +1,7 @@
 #include "install/installer_hash.h"
 
+#include <cstring>
+
 namespace tarvex {
 namespace {
 
@@ -24,13 +26,23 @@ void InstallerHash::Add(QByteArrayView data) {
   if (data.isEmpty()) return;
   std::unique_lock lock(m_mutex);
   m_changed.wait(lock, [this] { return m_queue.size() < kMaxQueued; });
-  m_queue.emplace_back(data.data(), data.size());
+  QByteArray buffer;
+  if (!m_spare.empty()) {
+    buffer = std::move(m_spare.back());
+    m_spare.pop_back();
+  }
+  lock.unlock();
+  // A buffer keeps its capacity: after the first pieces nothing is allocated any more.
+  buffer.resize(data.size());
+  std::memcpy(buffer.data(), data.data(), static_cast<std::size_t>(data.size()));
+  lock.lock();
+  m_queue.push_back({std::move(buffer)});
   m_changed.notify_all();
 }
 
 void InstallerHash::Reset() {
   const std::lock_guard lock(m_mutex);
-  m_queue.emplace_back();
+  m_queue.push_back({{}, true});
   m_changed.notify_all();
 }
 
@@ -45,14 +57,15 @@ void InstallerHash::Work() {
   for (;;) {
     m_changed.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
     if (m_queue.empty()) return;
-    const QByteArray piece = std::move(m_queue.front());
+    Piece piece = std::move(m_queue.front());
     m_queue.pop_front();
     m_busy = true;
     m_changed.notify_all();
     lock.unlock();
-    if (piece.isNull()) m_sha.Reset();
-    else m_sha.Add(piece);
+    if (piece.reset) m_sha.Reset();
+    else m_sha.Add(piece.bytes);
     lock.lock();
+    if (!piece.reset) m_spare.push_back(std::move(piece.bytes));
     m_busy = false;
     m_changed.notify_all();
   }

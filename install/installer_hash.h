@@ -9,12 +9,14 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace tarvex {
 
 // The SHA-256 of an installer, taken on a thread of its own while the transfer receives
 // the next bytes: hashing in line would slow a fast download by a third. Pieces are
-// copied into a short queue; Add() waits only when the hash falls that far behind.
+// copied into a short queue of reused buffers; Add() waits only when the hash falls that
+// far behind.
 class InstallerHash {
  public:
   InstallerHash();
@@ -35,7 +37,12 @@ class InstallerHash {
   Sha256 m_sha;
   std::mutex m_mutex;
   std::condition_variable m_changed;
-  std::deque<QByteArray> m_queue;  // a null entry stands for a reset
+  struct Piece {
+    QByteArray bytes;
+    bool reset = false;
+  };
+  std::deque<Piece> m_queue;
+  std::vector<QByteArray> m_spare;  // hashed pieces' buffers, for the next ones
   bool m_busy = false;
   bool m_stopping = false;
   std::thread m_thread;

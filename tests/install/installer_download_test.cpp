@@ -1,6 +1,7 @@
 #include "install/installer_download.h"
 
 #include "install/download_address.h"
+#include "install/installer_fetch.h"
 #include "install/isolated_home.h"
 #include "support/fake_services.h"
 #include "install/test_http_server.h"
@@ -8,6 +9,7 @@
 #include "platform/paths.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -278,6 +280,20 @@ TEST_F(InstallerDownloadTest, StartTwiceRunsOneWorker) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return InstallerDownload::RunningWorkers() == 0; }, 20000));
   EXPECT_EQ(m_requests.load(), 1);
   EXPECT_EQ(finished.size(), 1);
+}
+
+// A week-old partial file goes with its tag; a younger one stays to be resumed.
+TEST_F(InstallerDownloadTest, PartialFilesOlderThanAWeekAreRemoved) {
+  const QString folder = paths::InstallerFolder();
+  ASSERT_TRUE(QDir().mkpath(folder));
+  for (const QString name : {"old-7z.exe.part", "old-7z.exe.part.tag", "new-7z.exe.part", "new-7z.exe.part.tag"}) {
+    QFile file(folder + name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const int age = name.startsWith("old") ? 8 : 6;
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTimeUtc().addDays(-age), QFileDevice::FileModificationTime));
+  }
+  InstallerFetch::RemoveStalePartials(folder);
+  EXPECT_EQ(InstallerFiles(), (QStringList{"new-7z.exe.part", "new-7z.exe.part.tag"}));
 }
 
 TEST(InstallerDownloadProgress, ScalesSixtyFourBitCounts) {

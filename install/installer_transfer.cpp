@@ -178,12 +178,14 @@ void InstallerTransfer::Discard() {
 }
 
 InstallerTransfer::Result InstallerTransfer::Run() {
-  if (!OpenPartial() || !HashKeptPart()) return Result::Failed;
-
+  if (!OpenPartial()) return Result::Failed;
   const CurlApi* curl = LoadCurl();
-  if (!curl) return Result::Failed;
-  const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> easy(curl->easyInit(), curl->easyCleanup);
-  if (!easy) return Result::Failed;
+  const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> easy(curl ? curl->easyInit() : nullptr,
+                                                                  curl ? curl->easyCleanup : nullptr);
+  if (!easy || !HashKeptPart()) {
+    Keep();
+    return Result::Failed;
+  }
   curl_slist* headers = nullptr;
   if (m_kept > 0) {
     headers = curl->slistAppend(headers, QByteArray("Range: bytes=" + QByteArray::number(m_kept) + '-').constData());

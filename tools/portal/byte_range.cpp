@@ -35,11 +35,11 @@ bool StillCurrent(const Reply& reply, const std::string& if_range) {
 Reply ByteRange::Apply(Reply reply, const std::string& range, const std::string& if_range) {
   constexpr std::string_view kUnit = "bytes=";
   if (reply.status != 200 || !range.starts_with(kUnit) || !StillCurrent(reply, if_range)) return reply;
-  const std::string_view spec = std::string_view(range).substr(kUnit.size());
-  const size_t dash = spec.find('-');
-  if (dash == std::string_view::npos || spec.find(',') != std::string_view::npos) return reply;
-  const auto first = Number(spec.substr(0, dash));
-  const std::string_view last_text = spec.substr(dash + 1);
+  const std::string_view asked = std::string_view(range).substr(kUnit.size());
+  const size_t dash = asked.find('-');
+  if (dash == std::string_view::npos || asked.find(',') != std::string_view::npos) return reply;
+  const auto first = Number(asked.substr(0, dash));
+  const std::string_view last_text = asked.substr(dash + 1);
   const auto last = last_text.empty() ? std::optional<uint64_t>(UINT64_MAX) : Number(last_text);
   if (!first || !last || *last < *first) return reply;
 

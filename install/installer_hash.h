@@ -14,9 +14,10 @@
 namespace tarvex {
 
 // The SHA-256 of an installer, taken on a thread of its own while the transfer receives
-// the next bytes: hashing in line would slow a fast download by a third. Pieces are
-// copied into a short queue of reused buffers; Add() waits only when the hash falls that
-// far behind.
+// the next bytes: hashing in line would slow a fast download by a third. The transfer's
+// small pieces are gathered into quarter-megabyte buffers, which are reused, and queued;
+// Add() waits only when the hash falls far behind. Add(), Reset() and Result() are
+// called from one thread.
 class InstallerHash {
  public:
   InstallerHash();
@@ -24,23 +25,26 @@ class InstallerHash {
   InstallerHash(const InstallerHash&) = delete;
   InstallerHash& operator=(const InstallerHash&) = delete;
 
-  // Both are queued, in order with the pieces.
   void Add(QByteArrayView data);
+  // Drops everything added so far.
   void Reset();
-  // Waits until everything queued is hashed; the digest of what was added since the last
+  // Waits until everything added is hashed; the digest of what was added since the last
   // Reset().
   QByteArray Result();
 
  private:
-  void Work();
-
-  Sha256 m_sha;
-  std::mutex m_mutex;
-  std::condition_variable m_changed;
   struct Piece {
     QByteArray bytes;
     bool reset = false;
   };
+  void Queue(Piece piece);
+  void Work();
+
+  QByteArray m_filling;  // the caller's, until it is queued
+  Sha256 m_sha;
+  std::mutex m_mutex;
+  std::condition_variable m_work;  // the worker waits for pieces
+  std::condition_variable m_room;  // the caller waits for room, or for the queue to drain
   std::deque<Piece> m_queue;
   std::vector<QByteArray> m_spare;  // hashed pieces' buffers, for the next ones
   bool m_busy = false;

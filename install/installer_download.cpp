@@ -12,9 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QThread>
-
 #include <QSet>
+#include <QThread>
 
 #include <atomic>
 #include <condition_variable>

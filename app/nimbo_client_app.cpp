@@ -2,6 +2,7 @@
 
 #include "app/instance_handover.h"
 #include "browser/browser_runtime.h"
+#include "install/installer_fetch.h"
 #include "platform/paths.h"
 #include "platform/services.h"
 #include "ui/main/nimbo_client_dlg.h"
@@ -40,6 +41,8 @@ bool CNimboClientApp::InitInstance() {
   m_handover->WaitForTurn(kTurnWaitMs);
   m_handover->TellRunningInstance();
   m_handover->Listen();
+  // Downloads resume from partial installers for a week; older ones are not worth keeping.
+  InstallerFetch::RemoveStalePartials(paths::InstallerFolder());
 
   const Services services{m_prompt, m_defaultBrowser, m_programStarter, m_clock, Hosts::FromEnvironment()};
   m_mainWindow = std::make_unique<CNimboClientDlg>(services, *m_runtime, m_launchArguments);

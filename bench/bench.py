@@ -40,9 +40,9 @@ def parse_args():
     parser.add_argument("--client", default=os.path.join(ROOT, "build", "NimboClient"))
     parser.add_argument("--portal", default=os.path.join(ROOT, "build", "tarvex-portal"))
     parser.add_argument("--bench-build", default=os.path.join(ROOT, "build-bench"))
-    parser.add_argument("--only", default="startup,memory,download,portal,idle",
+    parser.add_argument("--only", default="startup,memory,download,resume,portal,idle",
                         help="phases to run: startup (start-up and idle PSS), memory (PSS with the game window), "
-                             "portal, download, idle")
+                             "portal, download, resume, idle")
     return parser.parse_args()
 
 
@@ -78,16 +78,19 @@ class Portal:
     def url(self, path):
         return "http://" + self.host + path
 
+    def entries(self):
+        """Every request logged so far, as the log's JSON objects."""
+        with open(self.log, encoding="utf-8") as log:
+            return [json.loads(line) for line in log]
+
     def requests(self):
         """(wall time, path) of every request logged so far."""
         entries = []
-        with open(self.log, encoding="utf-8") as log:
-            for line in log:
-                entry = json.loads(line)
-                if "path" in entry:
-                    moment = datetime.datetime.strptime(entry["time"], "%Y-%m-%dT%H:%M:%S.%fZ")
-                    moment = moment.replace(tzinfo=datetime.timezone.utc).timestamp()
-                    entries.append((moment, entry["path"]))
+        for entry in self.entries():
+            if "path" in entry:
+                moment = datetime.datetime.strptime(entry["time"], "%Y-%m-%dT%H:%M:%S.%fZ")
+                moment = moment.replace(tzinfo=datetime.timezone.utc).timestamp()
+                entries.append((moment, entry["path"]))
         return entries
 
     def first_request_after(self, since, prefix):
@@ -246,7 +249,8 @@ class Bench:
         return Program([self.baseline] + arguments, self.home("baseline"), portal, BASELINE_TITLE)
 
     def row(self, figure, unit, ours, baseline, ratio, goal, met):
-        self.rows.append((figure, unit, ours, baseline, "%.2f" % ratio, goal, "yes" if met else "NO"))
+        self.rows.append((figure, unit, ours, baseline, "" if ratio is None else "%.2f" % ratio, goal,
+                          "yes" if met else "NO"))
 
     def startup_and_memory(self, portal):
         """Process start → main window visible, → start page loaded, for a first start (no
@@ -326,10 +330,13 @@ class Bench:
                  "%.2f" % share["baseline"], ratio, "< 1 %", share["launcher"] < 1.0)
 
     def download(self, portal):
-        """The installer through InstallerTransfer (bench_probe) against curl -o."""
+        """The installer through InstallerFetch (bench_probe), hashed against its checksum
+        file, against curl -o."""
         url = portal.url("/games/hero/download-hero.exe")
         ours, curls, size, reports = [], [], 0, 0
         target = os.path.join(self.folder, "installer.exe")
+        # The portal hashes a padded installer once, on the first request for its sum.
+        subprocess.run(["curl", "-s", "-f", "-o", "/dev/null", url + ".sha256"], check=True)
         for _ in range(self.args.runs):
             seconds, count = subprocess.run([self.probe, "download", url, target], check=True, capture_output=True,
                                             text=True).stdout.split()
@@ -342,10 +349,35 @@ class Bench:
             os.remove(target)
         mib = size / 1024 / 1024
         ours_rate, curl_rate = mib / statistics.median(ours), mib / statistics.median(curls)
-        self.row("download %.0f MiB (InstallerTransfer)" % mib, "MiB/s", "%.0f" % ours_rate, "%.0f" % curl_rate,
+        self.row("download %.0f MiB, hashed (InstallerFetch)" % mib, "MiB/s", "%.0f" % ours_rate, "%.0f" % curl_rate,
                  ours_rate / curl_rate, ">= 0.95", ours_rate >= 0.95 * curl_rate)
         print("  transfer callbacks: up to %.0f a second (the window throttles them to 30)" % reports,
               file=sys.stderr)
+
+    def resume(self, portal):
+        """A download cut at 90 %, resumed by the next attempt: the bytes sent again."""
+        url = portal.url("/games/hero/download-hero.exe")
+        size = int(subprocess.run(["curl", "-s", "-f", "-o", "/dev/null", "-w", "%{size_download}", url],
+                                  check=True, capture_output=True, text=True).stdout)
+        cut = size * 9 // 10
+        cutting = Portal(self.args.portal, self.folder, "cutting",
+                         ["--installer-pad", str(self.args.pad), "--sha256", "hero=right",
+                          "--fault", "/games/hero/download-hero.exe=cut:%d" % cut])
+        try:
+            target = os.path.join(self.folder, "resumed.exe")
+            subprocess.run([self.probe, "download", url.replace(portal.host, cutting.host), target], check=True,
+                           capture_output=True)
+            os.remove(target)
+            ranges = [entry.get("headers", {}).get("Range", "") for entry in cutting.entries()
+                      if entry.get("path") == "/games/hero/download-hero.exe"]
+        finally:
+            cutting.stop()
+        if len(ranges) != 2:
+            raise RuntimeError("expected two installer requests, saw %d" % len(ranges))
+        kept = int(ranges[1][len("bytes="):-1]) if ranges[1].startswith("bytes=") else 0
+        again = 100.0 * (cut - kept) / size
+        self.row("resume after a cut at 90 %% of %.0f MiB" % (size / 1024 / 1024), "% sent again", "%.2f" % again,
+                 "", None, "<= 2 %", again <= 2.0)
 
     def portal_request(self, portal):
         """The game-address request (PortalGet) against curl's time for the same target."""
@@ -385,10 +417,11 @@ def main():
     try:
         clicking = Portal(args.portal, folder, "clicking", ["--click", "/mini/index=nav-servers"])
         plain = Portal(args.portal, folder, "plain", [])
-        padded = Portal(args.portal, folder, "padded", ["--installer-pad", str(args.pad)])
+        padded = Portal(args.portal, folder, "padded", ["--installer-pad", str(args.pad), "--sha256", "hero=right"])
         portals.extend([clicking, plain, padded])
         phases = [("startup", bench.startup_and_memory, clicking), ("memory", bench.game_memory, plain),
                   ("portal", bench.portal_request, plain), ("download", bench.download, padded),
+                  ("resume", bench.resume, padded),
                   ("idle", bench.idle, plain)]
         for name, phase, portal in phases:
             if name not in wanted:

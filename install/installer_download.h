@@ -9,28 +9,31 @@
 
 namespace tarvex {
 
-class ProgramStarter;
-
 // The statistics targets of the download window: prepared when it opens (type 5) and
 // after a completed download (type 6), and deliberately never sent.
 inline constexpr char kDownloadOpenedStatistics[] = "/tj/minclient?game_id=1116&type=5&key=";
 inline constexpr char kDownloadDoneStatistics[] = "/tj/minclient?game_id=1116&type=6&key=";
 
-// The download thread of one game: downloads the installer to paths::InstallerPath(key),
-// runs it and waits for it to exit, then starts the game if its executable now exists.
+// The download thread of one game: gets the installer to paths::InstallerPath(key)
+// (InstallerFetch: resumed, retried, verified), runs it, waits for it and every process it
+// started, and deletes it once it has left the game. It never starts the game: the
+// window's hand-back asks the portal again, and that answer starts the game once, with
+// its shortcut. At most one worker per game key downloads or installs: a later one waits
+// for it, and hands back at once when it left the game.
 //
 // The owner (the download window) keeps this object, connects its signals and deletes it
 // or calls Cancel() when it closes. Nothing here waits for the worker: cancelling stops
 // the transfer at its next progress report and the worker ends on its own. An installer
-// that is already running keeps running, and nothing is started after it.
+// that is already running keeps running.
 // Signals are delivered on the thread that owns this object.
 class InstallerDownload final : public QObject {
   Q_OBJECT
 
  public:
   enum class Outcome {
-    Installed,  // the installer ran to its end; the game was started if it now exists
-    Failed,     // nothing was started (download failed, or the installer could not start)
+    Installed,    // the installer ran to its end and left the game's executable
+    Failed,       // the download failed, or the installer could not start or left no game
+    Corrupt,      // the installer did not match its published checksum and was deleted
     WineMissing,  // downloaded, but the installer is a Windows program and wine is missing
     Cancelled,
   };
@@ -39,13 +42,13 @@ class InstallerDownload final : public QObject {
   // progressChanged values run from 0 to this.
   static constexpr int kProgressRange = 1000;
 
-  // `programStarter` must live as long as the process: the worker may outlive this object.
-  InstallerDownload(QString address, QString gameKey, QString launchParams, ProgramStarter& programStarter,
-                    QObject* parent = nullptr);
+  InstallerDownload(QString address, QString gameKey, QObject* parent = nullptr);
   ~InstallerDownload() override;
 
   // No bytes for this long fails the download (60 s unless set). Before Start().
   void SetStallTimeout(std::chrono::milliseconds timeout);
+  // The unit of the back-off waits between attempts (one second unless set). Before Start().
+  void SetBackOffUnit(std::chrono::milliseconds unit);
   // Starts the worker; once.
   void Start();
   // Stops the transfer; a later finished() reports Cancelled. Never blocks.

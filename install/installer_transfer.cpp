@@ -1,10 +1,9 @@
 #include "install/installer_transfer.h"
 
+#include "install/download_handle.h"
+#include "install/installer_hash.h"
 #include "platform/curl_library.h"
 #include "platform/trace.h"
-
-#include <QFile>
-#include <QTemporaryFile>
 
 #include <filesystem>
 #include <memory>
@@ -12,16 +11,21 @@
 namespace tarvex {
 namespace {
 
-constexpr long kMaxRedirects = 10;
-constexpr long kConnectTimeoutSeconds = 30;
 // libcurl hands the body over in pieces of its receive buffer, 16 KiB by default: one
 // callback, one file write and one progress report per piece. A quarter of a megabyte
 // cuts those by sixteen; an installer is hundreds of megabytes.
 constexpr long kReceiveBufferBytes = 256 * 1024;
+// The kept part of a resumed download is read back in pieces of this size for its hash.
+constexpr qint64 kHashReadBytes = 1024 * 1024;
 
-size_t WriteToFile(char* data, size_t size, size_t count, void* file) {
-  const qint64 bytes = static_cast<qint64>(size * count);
-  return static_cast<QFile*>(file)->write(data, bytes) == bytes ? size * count : 0;
+size_t WriteToFile(char* data, size_t size, size_t count, void* transfer) {
+  return static_cast<InstallerTransfer*>(transfer)->OnBody(data, static_cast<qint64>(size * count)) ? size * count
+                                                                                                     : 0;
+}
+
+size_t ReadHeader(char* data, size_t size, size_t count, void* transfer) {
+  static_cast<InstallerTransfer*>(transfer)->OnHeader(QByteArray(data, static_cast<qsizetype>(size * count)));
+  return size * count;
 }
 
 int TransferInfo(void* transfer, curl_off_t downloadTotal, curl_off_t downloadNow, curl_off_t, curl_off_t) {
@@ -30,10 +34,30 @@ int TransferInfo(void* transfer, curl_off_t downloadTotal, curl_off_t downloadNo
 
 bool IsSuccessStatus(long status) { return status >= 200 && status < 300; }
 
+// A server error may pass; a client error (the file is not there, or not for us) stays.
+bool IsWorthRetrying(long status, CURLcode code) {
+  if (status >= 500) return true;
+  if (status >= 400) return false;
+  return DownloadHandle::IsTransient(code);
+}
+
+// The first byte position of "bytes FIRST-LAST/TOTAL", or -1.
+std::int64_t RangeStart(const QByteArray& contentRange) {
+  const QByteArray unit = QByteArrayLiteral("bytes ");
+  if (!contentRange.startsWith(unit)) return -1;
+  bool ok = false;
+  const std::int64_t first = contentRange.mid(unit.size()).split('-').constFirst().toLongLong(&ok);
+  return ok ? first : -1;
+}
+
 }  // namespace
 
 InstallerTransfer::InstallerTransfer(QString address, QString destination, const std::atomic<bool>& cancelled)
     : m_address(std::move(address)), m_destination(std::move(destination)), m_cancelled(cancelled) {}
+
+QString InstallerTransfer::PartialPath(const QString& destination) { return destination + QStringLiteral(".part"); }
+
+QString InstallerTransfer::TagPath(const QString& destination) { return destination + QStringLiteral(".part.tag"); }
 
 bool InstallerTransfer::OnTransferInfo(std::int64_t received, std::int64_t total) {
   if (m_cancelled.load()) return true;
@@ -45,30 +69,137 @@ bool InstallerTransfer::OnTransferInfo(std::int64_t received, std::int64_t total
     TraceFormat(QStringLiteral("----------download stalled----------%s\n"), m_address);
     return true;
   }
-  if (m_progress) m_progress(received, total);
+  // Before the answer's body the kept part is all there is: nothing to report, so a
+  // resumed bar never drops back.
+  if (m_progress && m_bodyStarted) m_progress(m_kept + received, total > 0 ? m_kept + total : 0);
   return false;
 }
 
-InstallerTransfer::Result InstallerTransfer::Run() {
-  QTemporaryFile file(m_destination + QStringLiteral(".XXXXXX.part"));
-  if (!file.open()) return Result::Failed;
+void InstallerTransfer::OnHeader(const QByteArray& line) {
+  if (line.startsWith("HTTP/")) {
+    // Every answer on the way (redirects included) starts over; the last one counts.
+    m_status = line.split(' ').value(1).toLong();
+    m_contentRange.clear();
+    m_etag.clear();
+    m_lastModified.clear();
+    return;
+  }
+  const qsizetype colon = line.indexOf(':');
+  if (colon <= 0) return;
+  const QByteArray name = line.left(colon).trimmed().toLower();
+  const QByteArray value = line.mid(colon + 1).trimmed();
+  if (name == "content-range") m_contentRange = value;
+  else if (name == "etag") m_etag = value;
+  else if (name == "last-modified") m_lastModified = value;
+}
 
+bool InstallerTransfer::OnBody(const char* data, qint64 size) {
+  // An error page is no part of the installer.
+  if (!IsSuccessStatus(m_status)) return true;
+  if (!m_bodyStarted && !StartBody()) return false;
+  if (m_partial.write(data, size) != size) {
+    m_writeFailed = true;
+    return false;
+  }
+  if (m_hash) m_hash->Add(QByteArrayView(data, size));
+  return true;
+}
+
+bool InstallerTransfer::StartBody() {
+  if (m_status == 206) {
+    if (RangeStart(m_contentRange) != m_kept || m_kept == 0) {
+      m_restart = true;
+      return false;
+    }
+  } else {
+    // The server ignored the range, or the file changed: all of it comes again.
+    m_kept = 0;
+    if (!Truncate()) {
+      m_writeFailed = true;
+      return false;
+    }
+    if (m_hash) m_hash->Reset();
+  }
+  // A weak ETag cannot stand for the bytes in If-Range; the date can.
+  m_validator = !m_etag.isEmpty() && !m_etag.startsWith("W/") ? m_etag : m_lastModified;
+  QFile tag(TagPath(m_destination));
+  const bool tagged = m_validator.isEmpty() ? (!tag.exists() || tag.remove())
+                                            : tag.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                                                  tag.write(m_validator) == m_validator.size();
+  if (!tagged) {
+    m_writeFailed = true;
+    return false;
+  }
+  m_bodyStarted = true;
+  return true;
+}
+
+bool InstallerTransfer::OpenPartial() {
+  m_partial.setFileName(PartialPath(m_destination));
+  if (!m_partial.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) return false;
+  QFile tag(TagPath(m_destination));
+  m_validator = tag.open(QIODevice::ReadOnly) ? tag.readAll().trimmed() : QByteArray();
+  // Without a validator nobody can tell whether the kept bytes still belong to the file.
+  m_kept = m_validator.isEmpty() ? 0 : m_partial.size();
+  return m_kept > 0 || Truncate();
+}
+
+bool InstallerTransfer::Truncate() {
+  // Only when there is something to cut: ext4 writes a file back as soon as it is closed
+  // when it was truncated to nothing before, which would cost a fast download a fifth.
+  return (m_partial.size() == 0 || m_partial.resize(0)) && m_partial.seek(0);
+}
+
+bool InstallerTransfer::HashKeptPart() {
+  if (m_hash == nullptr) return m_partial.seek(m_kept);
+  m_hash->Reset();
+  if (!m_partial.seek(0)) return false;
+  while (m_partial.pos() < m_kept) {
+    const QByteArray piece = m_partial.read(kHashReadBytes);
+    if (piece.isEmpty()) return false;
+    m_hash->Add(piece);
+  }
+  return true;
+}
+
+void InstallerTransfer::Keep() {
+  // Only a part with a validator can be continued.
+  if (m_validator.isEmpty() || !m_partial.flush()) {
+    Discard();
+    return;
+  }
+  m_partial.close();
+}
+
+void InstallerTransfer::Discard() {
+  m_partial.close();
+  QFile::remove(PartialPath(m_destination));
+  QFile::remove(TagPath(m_destination));
+}
+
+InstallerTransfer::Result InstallerTransfer::Run() {
+  if (!OpenPartial()) return Result::Failed;
   const CurlApi* curl = LoadCurl();
-  if (!curl) return Result::Failed;
-  const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> easy(curl->easyInit(), curl->easyCleanup);
-  if (!easy) return Result::Failed;
-  const QByteArray address = m_address.toUtf8();
+  const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> easy(curl ? curl->easyInit() : nullptr,
+                                                                  curl ? curl->easyCleanup : nullptr);
+  if (!easy || !HashKeptPart()) {
+    Keep();
+    return Result::Failed;
+  }
+  curl_slist* headers = nullptr;
+  if (m_kept > 0) {
+    headers = curl->slistAppend(headers, QByteArray("Range: bytes=" + QByteArray::number(m_kept) + '-').constData());
+    headers = curl->slistAppend(headers, QByteArray("If-Range: " + m_validator).constData());
+  }
+  const std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headerList(headers, curl->slistFreeAll);
   CURL* handle = easy.get();
-  curl->easySetopt(handle, CURLOPT_URL, address.constData());
-  curl->easySetopt(handle, CURLOPT_NOSIGNAL, 1L);
-  curl->easySetopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl->easySetopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl->easySetopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-  curl->easySetopt(handle, CURLOPT_MAXREDIRS, kMaxRedirects);
-  curl->easySetopt(handle, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+  DownloadHandle::Configure(*curl, handle, m_address.toUtf8());
+  curl->easySetopt(handle, CURLOPT_HTTPHEADER, headers);
   curl->easySetopt(handle, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
+  curl->easySetopt(handle, CURLOPT_HEADERFUNCTION, &ReadHeader);
+  curl->easySetopt(handle, CURLOPT_HEADERDATA, this);
   curl->easySetopt(handle, CURLOPT_WRITEFUNCTION, &WriteToFile);
-  curl->easySetopt(handle, CURLOPT_WRITEDATA, static_cast<QFile*>(&file));
+  curl->easySetopt(handle, CURLOPT_WRITEDATA, this);
   curl->easySetopt(handle, CURLOPT_NOPROGRESS, 0L);
   curl->easySetopt(handle, CURLOPT_XFERINFOFUNCTION, &TransferInfo);
   curl->easySetopt(handle, CURLOPT_XFERINFODATA, this);
@@ -77,18 +208,40 @@ InstallerTransfer::Result InstallerTransfer::Run() {
   const CURLcode code = curl->easyPerform(handle);
   long status = 0;
   curl->easyGetinfo(handle, CURLINFO_RESPONSE_CODE, &status);
-
-  if (m_cancelled.load()) return Result::Cancelled;
-  if (code != CURLE_OK || !IsSuccessStatus(status) || !file.flush()) {
+  if (code != CURLE_OK || !IsSuccessStatus(status)) {
     TraceFormat(QStringLiteral("----------download failed----------%s\n"),
                 QStringLiteral("%1 %2 %3").arg(m_address).arg(status).arg(QString::fromUtf8(curl->easyStrerror(code))));
+  }
+  return Finish(status, code);
+}
+
+InstallerTransfer::Result InstallerTransfer::Finish(long status, int code) {
+  // A cancelled transfer keeps what it has for the next time, when it can be continued.
+  if (m_cancelled.load()) {
+    Keep();
+    return Result::Cancelled;
+  }
+  if (m_restart || status == 416) {
+    Discard();
+    return Result::Restart;
+  }
+  const bool complete = code == CURLE_OK && IsSuccessStatus(status) && !m_writeFailed &&
+                        (m_bodyStarted || StartBody()) && m_partial.flush();
+  if (complete) {
+    m_partial.close();
+    QFile::remove(TagPath(m_destination));
+    std::error_code renameError;
+    std::filesystem::rename(QFile::encodeName(m_partial.fileName()).toStdString(),
+                            QFile::encodeName(m_destination).toStdString(), renameError);
+    return renameError ? Result::Failed : Result::Done;
+  }
+  const bool transient = !m_writeFailed && IsWorthRetrying(status, static_cast<CURLcode>(code));
+  if (!transient) {
+    Discard();
     return Result::Failed;
   }
-  file.close();
-  std::error_code renameError;
-  std::filesystem::rename(QFile::encodeName(file.fileName()).toStdString(),
-                          QFile::encodeName(m_destination).toStdString(), renameError);
-  return renameError ? Result::Failed : Result::Done;
+  Keep();
+  return Result::Transient;
 }
 
 }  // namespace tarvex

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <atomic>
@@ -9,34 +11,74 @@
 
 namespace tarvex {
 
-// One blocking HTTP(S) download of an installer into `destination`. The bytes go to a
-// temporary file beside it, which replaces `destination` only when the transfer ended
-// with a 2xx status; on every other outcome it is removed, so a partial file or an error
-// page is never left under the installer's name.
+class InstallerHash;
+
+// One attempt at downloading an installer to `destination`. The bytes go to a partial file
+// beside it (DESTINATION.part), which replaces `destination` only when the transfer ended
+// with a 2xx status. An interrupted attempt keeps the partial file, with the server's
+// validator (ETag, else Last-Modified) in DESTINATION.part.tag, and the next attempt, in
+// this run or a later one, asks only for the rest: "Range: bytes=N-" with "If-Range".
+// A 206 that starts at N is appended; a 200 starts the file over; a 416 or a range that
+// starts elsewhere throws the partial file away and asks for another attempt at once.
 class InstallerTransfer {
  public:
-  enum class Result { Done, Failed, Cancelled };
-  // Bytes received so far and the expected total (0 while unknown), on the calling thread.
+  enum class Result {
+    Done,       // destination holds the whole installer
+    Transient,  // worth another attempt: connection trouble, a stall, a 5xx
+    Failed,     // not worth another one: a 4xx, a refused redirect, a local error
+    Restart,    // the kept part was of no use and is gone: try again at once
+    Cancelled,
+  };
+  // Bytes of the whole installer held so far and its total size (0 while unknown), on the
+  // calling thread. A resumed transfer reports from the kept part on.
   using Progress = std::function<void(std::int64_t received, std::int64_t total)>;
 
   // `cancelled` is polled during the transfer and must outlive Run().
   InstallerTransfer(QString address, QString destination, const std::atomic<bool>& cancelled);
 
-  // No bytes for this long fails the transfer (60 s unless set).
+  static QString PartialPath(const QString& destination);
+  static QString TagPath(const QString& destination);
+
+  // No bytes for this long ends the attempt as Transient (60 s unless set).
   void SetStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
   void SetProgress(Progress progress) { m_progress = std::move(progress); }
+  // Every byte of the finished installer goes through `hash` exactly once: on a resume the
+  // kept part first, read back once. Null: nothing is hashed.
+  void SetHash(InstallerHash* hash) { m_hash = hash; }
 
   Result Run();
 
-  // Called by the transfer's callback; true stops the transfer.
+  // Called by the transfer's callbacks.
   bool OnTransferInfo(std::int64_t received, std::int64_t total);
+  void OnHeader(const QByteArray& line);
+  bool OnBody(const char* data, qint64 size);
 
  private:
+  bool OpenPartial();
+  bool Truncate();
+  bool HashKeptPart();
+  bool StartBody();
+  Result Finish(long status, int code);
+  void Keep();
+  void Discard();
+
   QString m_address;
   QString m_destination;
   const std::atomic<bool>& m_cancelled;
   std::chrono::milliseconds m_stallTimeout{std::chrono::seconds(60)};
   Progress m_progress;
+  InstallerHash* m_hash = nullptr;
+  QFile m_partial;
+  std::int64_t m_kept = 0;  // bytes of the partial file this answer continues
+  QByteArray m_validator;  // what the kept part was downloaded under
+  // The answer being received (the last one, after redirects).
+  long m_status = 0;
+  QByteArray m_contentRange;
+  QByteArray m_etag;
+  QByteArray m_lastModified;
+  bool m_bodyStarted = false;
+  bool m_restart = false;
+  bool m_writeFailed = false;
   std::int64_t m_lastReceived = -1;
   std::chrono::steady_clock::time_point m_lastChange;
 };

@@ -1,8 +1,10 @@
 // Times the launcher's own transfer code, one line of seconds per run:
-//   bench_probe download ADDRESS DESTINATION   the installer download (InstallerTransfer),
-//                                              with a progress callback as the window has
+//   bench_probe download ADDRESS DESTINATION   the installer download (InstallerFetch: its
+//                                              checksum file, the resumable transfer, the
+//                                              hash), with a progress callback as the
+//                                              window has
 //   bench_probe portal HOST TARGET COUNT        the game-address request (PortalGet), COUNT times
-#include "install/installer_transfer.h"
+#include "install/installer_fetch.h"
 #include "portal/portal_transport.h"
 
 
@@ -27,10 +29,10 @@ double SecondsOf(const std::function<bool()>& run) {
 
 int Download(const char* address, const char* destination) {
   std::atomic<bool> cancelled{false};
-  tarvex::InstallerTransfer transfer(QString::fromLocal8Bit(address), QString::fromLocal8Bit(destination), cancelled);
+  tarvex::InstallerFetch fetch(QString::fromLocal8Bit(address), QString::fromLocal8Bit(destination), cancelled);
   std::int64_t reports = 0;
-  transfer.SetProgress([&reports](std::int64_t, std::int64_t) { ++reports; });
-  const double seconds = SecondsOf([&] { return transfer.Run() == tarvex::InstallerTransfer::Result::Done; });
+  fetch.SetProgress([&reports](std::int64_t, std::int64_t) { ++reports; });
+  const double seconds = SecondsOf([&] { return fetch.Run() == tarvex::InstallerFetch::Result::Ready; });
   std::printf("%.6f %lld\n", seconds, static_cast<long long>(reports));
   return 0;
 }

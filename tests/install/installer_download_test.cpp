@@ -1,12 +1,15 @@
 #include "install/installer_download.h"
 
 #include "install/download_address.h"
+#include "install/installer_fetch.h"
 #include "install/isolated_home.h"
 #include "support/fake_services.h"
 #include "install/test_http_server.h"
 #include "platform/hosts.h"
 #include "platform/paths.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
@@ -20,7 +23,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using Outcome = InstallerDownload::Outcome;
-using Call = testing::RecordingProgramStarter::Call;
 
 // An installer as the portal serves it: it puts KEY.exe into the games folder.
 std::string InstallerScript(const char* key, const char* beforeInstalling = "") {
@@ -28,13 +30,60 @@ std::string InstallerScript(const char* key, const char* beforeInstalling = "") 
          "\"\nmkdir -p \"$dir\" && echo game > \"$dir/" + key + ".exe\"\n";
 }
 
+std::string Installer(const std::string& key) { return InstallerScript(key.c_str()) + std::string(200000, '#') + "\n"; }
+
 class InstallerDownloadTest : public ::testing::Test {
  protected:
   void SetUp() override {
     auto& routes = m_server.Routes();
     routes.Get("/games/mir/download-mir.exe", [this](const httplib::Request&, httplib::Response& res) {
       ++m_requests;
-      res.set_content(InstallerScript("mir") + std::string(200000, '#') + "\n", "application/octet-stream");
+      res.set_content(Installer("mir"), "application/octet-stream");
+    });
+    // "mir" publishes its right checksum, "bad" a wrong one.
+    routes.Get(R"(/games/(mir|bad)/download-\1\.exe\.sha256)", [](const httplib::Request& req, httplib::Response& res) {
+      const std::string key = req.matches[1];
+      const QByteArray sum = QCryptographicHash::hash(QByteArray::fromStdString(Installer(key == "bad" ? "other" : key)),
+                                                      QCryptographicHash::Sha256);
+      res.set_content(sum.toHex().toStdString() + "  download-" + key + ".exe\n", "text/plain");
+    });
+    routes.Get("/games/bad/download-bad.exe", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(Installer("bad"), "application/octet-stream");
+    });
+    // A server error, then a cut after a third of the body, then the rest on request.
+    routes.Get("/games/flaky/download-flaky.exe", [this](const httplib::Request& req, httplib::Response& res) {
+      testing::TestHttpServer::TakeOverRanges(req);
+      const int request = ++m_requests;
+      m_resumedAtTheCut = req.get_header_value("Range") == "bytes=" + std::to_string(Installer("flaky").size() / 3) + "-";
+      if (request == 1) {
+        res.status = 503;
+        return;
+      }
+      const std::string body = Installer("flaky");
+      res.set_header("ETag", "\"flaky-1\"");
+      std::size_t from = 0;
+      if (req.has_header("Range") && req.get_header_value("If-Range") == "\"flaky-1\"") {
+        from = std::stoul(req.get_header_value("Range").substr(6));
+        res.status = 206;
+        res.set_header("Content-Range", "bytes " + std::to_string(from) + "-" + std::to_string(body.size() - 1) + "/" +
+                                            std::to_string(body.size()));
+      }
+      const std::size_t end = request == 2 ? body.size() / 3 : body.size();
+      res.set_content_provider(body.size() - from, "application/octet-stream",
+                               [body, from, end](size_t offset, size_t, httplib::DataSink& sink) {
+                                 if (from + offset >= end) return false;
+                                 sink.write(body.data() + from + offset, end - from - offset);
+                                 return true;
+                               });
+    });
+    routes.Get("/games/down/download-down.exe", [this](const httplib::Request&, httplib::Response& res) {
+      ++m_requests;
+      res.status = 503;
+    });
+    // A self-extractor that hands the work to a child and exits at once.
+    routes.Get("/games/forks/download-forks.exe", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("#!/bin/sh\n(sleep 1; " + InstallerScript("forks").substr(10) + ") &\nexit 0\n",
+                      "application/octet-stream");
     });
     routes.Get("/games/slow/download-slow.exe", [this](const httplib::Request&, httplib::Response& res) {
       res.set_chunked_content_provider("application/octet-stream", [this](size_t, httplib::DataSink& sink) {
@@ -45,6 +94,7 @@ class InstallerDownloadTest : public ::testing::Test {
       });
     });
     routes.Get("/games/waits/download-waits.exe", [this](const httplib::Request&, httplib::Response& res) {
+      ++m_waitsRequests;
       const std::string wait = "touch \"$HOME/started\"\nn=0\nwhile [ ! -e \"$HOME/release\" ] && [ $n -lt 400 ]; do "
                                "sleep 0.05; n=$((n+1)); done\n";
       res.set_content(InstallerScript("waits", wait.c_str()), "application/octet-stream");
@@ -67,9 +117,10 @@ class InstallerDownloadTest : public ::testing::Test {
 
   std::unique_ptr<InstallerDownload> Job(const QString& key) {
     testing::FixedClock clock(42);
-    auto job = std::make_unique<InstallerDownload>(DownloadAddress(Hosts{{}, m_server.Host(), {}, "http"}, key, clock),
-                                                   key, QStringLiteral("params-12345"), m_starter);
+    auto job =
+        std::make_unique<InstallerDownload>(DownloadAddress(Hosts{{}, m_server.Host(), {}, "http"}, key, clock), key);
     job->SetStallTimeout(2s);
+    job->SetBackOffUnit(10ms);
     return job;
   }
   // Starts the job and waits for its outcome.
@@ -85,24 +136,68 @@ class InstallerDownloadTest : public ::testing::Test {
   QStringList InstallerFiles() const { return QDir(paths::InstallerFolder()).entryList(QDir::Files | QDir::Hidden); }
 
   testing::IsolatedHome m_home;
-  testing::RecordingProgramStarter m_starter;
   testing::TestHttpServer m_server;
   std::atomic<int> m_requests{0};
+  std::atomic<int> m_waitsRequests{0};
+  std::atomic<bool> m_resumedAtTheCut{false};  // the last request asked for the rest after the cut
 };
 
-TEST_F(InstallerDownloadTest, DownloadsRunsInstallerThenStartsTheGame) {
+// "mir" matches its checksum, is run and then deleted.
+TEST_F(InstallerDownloadTest, DownloadsVerifiesAndRunsTheInstaller) {
   auto job = Job("mir");
   QList<int> progress;
   EXPECT_EQ(Run(*job, &progress), Outcome::Installed);
 
-  const QString exe = paths::GameExecutable("mir");
-  EXPECT_TRUE(QFile::exists(exe));
-  EXPECT_EQ(m_starter.Calls(), (std::vector<Call>{{exe, {"params-12345"}}}));
+  EXPECT_TRUE(QFile::exists(paths::GameExecutable("mir")));
   ASSERT_FALSE(progress.isEmpty());
   EXPECT_EQ(progress.last(), InstallerDownload::kProgressRange);
   EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
-  EXPECT_EQ(InstallerFiles(), QStringList{"mir-7z.exe"});
+  EXPECT_TRUE(InstallerFiles().isEmpty());
   EXPECT_EQ(QFile::permissions(paths::InstallerFolder()) & 0x0777, QFile::Permissions(0x0700));
+}
+
+TEST_F(InstallerDownloadTest, InstallerThatMissesItsChecksumIsDeletedUnrun) {
+  auto job = Job("bad");
+  EXPECT_EQ(Run(*job), Outcome::Corrupt);
+  EXPECT_FALSE(QFile::exists(paths::GameExecutable("bad")));
+  EXPECT_TRUE(InstallerFiles().isEmpty());
+}
+
+// A 503, then a cut: each retry resumes, and the bar never drops back.
+TEST_F(InstallerDownloadTest, RetriesResumeWhereTheLastAttemptStopped) {
+  auto job = Job("flaky");
+  QList<int> progress;
+  EXPECT_EQ(Run(*job, &progress), Outcome::Installed);
+  EXPECT_EQ(m_requests.load(), 3);
+  EXPECT_TRUE(m_resumedAtTheCut.load());
+  EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+  EXPECT_TRUE(QFile::exists(paths::GameExecutable("flaky")));
+}
+
+TEST_F(InstallerDownloadTest, GivesUpAfterFiveAttemptsAndCancelEndsABackOffAtOnce) {
+  auto job = Job("down");
+  EXPECT_EQ(Run(*job), Outcome::Failed);
+  EXPECT_EQ(m_requests.load(), 5);
+
+  m_requests = 0;
+  job = Job("down");
+  job->SetBackOffUnit(60s);
+  QSignalSpy finished(job.get(), &InstallerDownload::finished);
+  job->Start();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return m_requests.load() == 1; }, 20000));
+  const auto cancelled = std::chrono::steady_clock::now();
+  job->Cancel();
+  ASSERT_TRUE(finished.wait(20000));
+  EXPECT_EQ(finished.first().at(0).value<Outcome>(), Outcome::Cancelled);
+  EXPECT_LT(std::chrono::steady_clock::now() - cancelled, 5s);
+}
+
+// The installer starts the real work in a child and exits at once: the game is looked for
+// only after the child has ended too.
+TEST_F(InstallerDownloadTest, InstallerThatForksIsWaitedForWithItsChildren) {
+  auto job = Job("forks");
+  EXPECT_EQ(Run(*job), Outcome::Installed);
+  EXPECT_TRUE(QFile::exists(paths::GameExecutable("forks")));
 }
 
 TEST_F(InstallerDownloadTest, FailedDownloadStartsNothing) {
@@ -110,7 +205,6 @@ TEST_F(InstallerDownloadTest, FailedDownloadStartsNothing) {
     SCOPED_TRACE(key);
     auto job = Job(key);
     EXPECT_EQ(Run(*job), Outcome::Failed);
-    EXPECT_TRUE(m_starter.Calls().empty());
   }
   // The 404 left nothing; the file that is no program stays, but ran nothing.
   EXPECT_EQ(InstallerFiles(), QStringList{"garbage-7z.exe"});
@@ -128,7 +222,6 @@ TEST_F(InstallerDownloadTest, InstallerWithoutGameFailsAndStartsNothing) {
   // Handing back would only lead to the same download again.
   auto job = Job("nogame");
   EXPECT_EQ(Run(*job), Outcome::Failed);
-  EXPECT_TRUE(m_starter.Calls().empty());
 }
 
 TEST_F(InstallerDownloadTest, RefusedKeyIsNeverRequested) {
@@ -147,7 +240,6 @@ TEST_F(InstallerDownloadTest, CancelStopsTheTransferAndCleansUp) {
   ASSERT_TRUE(finished.wait(20000));
   EXPECT_EQ(finished.first().at(0).value<Outcome>(), Outcome::Cancelled);
   EXPECT_TRUE(InstallerFiles().isEmpty());
-  EXPECT_TRUE(m_starter.Calls().empty());
 }
 
 TEST_F(InstallerDownloadTest, DeletingTheJobMidTransferCleansUp) {
@@ -171,7 +263,24 @@ TEST_F(InstallerDownloadTest, ClosingDuringTheInstallerStartsNothingAfterIt) {
   ASSERT_TRUE(release.open(QIODevice::WriteOnly));
   ASSERT_TRUE(QTest::qWaitFor([&] { return InstallerDownload::RunningWorkers() == 0; }, 20000));
   EXPECT_TRUE(QFile::exists(paths::GameExecutable("waits")));
-  EXPECT_TRUE(m_starter.Calls().empty());
+}
+
+// A window closed while its installer runs, then opened again: the second worker waits
+// for the first installer instead of downloading over it, then hands back.
+TEST_F(InstallerDownloadTest, SecondOpenWhileTheInstallerRunsDownloadsNothing) {
+  auto first = Job("waits");
+  first->Start();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(m_home.Path() + "/started"); }, 20000));
+  first.reset();
+  auto second = Job("waits");
+  QSignalSpy finished(second.get(), &InstallerDownload::finished);
+  second->Start();
+  EXPECT_FALSE(finished.wait(300));
+  QFile release(m_home.Path() + "/release");
+  ASSERT_TRUE(release.open(QIODevice::WriteOnly));
+  ASSERT_TRUE(finished.wait(20000));
+  EXPECT_EQ(finished.first().at(0).value<Outcome>(), Outcome::Installed);
+  EXPECT_EQ(m_waitsRequests.load(), 1);
 }
 
 TEST_F(InstallerDownloadTest, StartTwiceRunsOneWorker) {
@@ -183,6 +292,20 @@ TEST_F(InstallerDownloadTest, StartTwiceRunsOneWorker) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return InstallerDownload::RunningWorkers() == 0; }, 20000));
   EXPECT_EQ(m_requests.load(), 1);
   EXPECT_EQ(finished.size(), 1);
+}
+
+// A week-old partial file goes with its tag; a younger one stays to be resumed.
+TEST_F(InstallerDownloadTest, PartialFilesOlderThanAWeekAreRemoved) {
+  const QString folder = paths::InstallerFolder();
+  ASSERT_TRUE(QDir().mkpath(folder));
+  for (const QString name : {"old-7z.exe.part", "old-7z.exe.part.tag", "new-7z.exe.part", "new-7z.exe.part.tag"}) {
+    QFile file(folder + name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const int age = name.startsWith("old") ? 8 : 6;
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTimeUtc().addDays(-age), QFileDevice::FileModificationTime));
+  }
+  InstallerFetch::RemoveStalePartials(folder);
+  EXPECT_EQ(InstallerFiles(), (QStringList{"new-7z.exe.part", "new-7z.exe.part.tag"}));
 }
 
 TEST(InstallerDownloadProgress, ScalesSixtyFourBitCounts) {

@@ -1,12 +1,18 @@
 #include "install/installer_transfer.h"
 
+#include "install/installer_hash.h"
 #include "install/test_http_server.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <mutex>
+#include <utility>
 
 namespace tarvex {
 namespace {
@@ -53,6 +59,44 @@ class InstallerTransferTest : public ::testing::Test {
                                  return true;
                                });
     });
+    // A file that can be resumed: ETag m_version, Last-Modified, ranges as m_ranges says,
+    // and the body cut after m_cutAt bytes once.
+    routes.Get("/versioned", [this](const httplib::Request& request, httplib::Response& res) {
+      testing::TestHttpServer::TakeOverRanges(request);
+      std::string version;
+      std::size_t cut = 0;
+      {
+        const std::lock_guard lock(m_mutex);
+        m_rangeHeaders.push_back(request.get_header_value("Range") + "|" + request.get_header_value("If-Range"));
+        version = m_version;
+        cut = std::exchange(m_cutAt, 0);
+      }
+      const std::string body = Body(kVersioned);
+      std::size_t from = 0;
+      const std::string range = request.get_header_value("Range");
+      if (!range.empty() && m_ranges != Ranges::Ignored && request.get_header_value("If-Range") == version) {
+        from = std::stoul(range.substr(6));
+        if (m_ranges == Ranges::Refused) {
+          res.status = 416;
+          res.set_header("Content-Range", "bytes */" + std::to_string(kVersioned));
+          return;
+        }
+        res.status = 206;
+        const std::size_t claimed = m_ranges == Ranges::Elsewhere ? 0 : from;
+        res.set_header("Content-Range", "bytes " + std::to_string(claimed) + "-" + std::to_string(kVersioned - 1) +
+                                            "/" + std::to_string(kVersioned));
+      }
+      res.set_header("ETag", version);
+      res.set_header("Last-Modified", "Wed, 01 Jan 2025 00:00:00 GMT");
+      res.set_content_provider(kVersioned - from, "application/octet-stream",
+                               [body, from, cut](size_t offset, size_t, httplib::DataSink& sink) {
+                                 const std::size_t end = cut > 0 ? cut : body.size() - from;
+                                 if (offset >= end) return false;
+                                 const std::size_t size = std::min<std::size_t>(end - offset, 64 * 1024);
+                                 sink.write(body.data() + from + offset, size);
+                                 return true;
+                               });
+    });
     m_server.Start();
   }
 
@@ -69,8 +113,16 @@ class InstallerTransferTest : public ::testing::Test {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
   }
 
+  enum class Ranges { Honoured, Ignored, Elsewhere, Refused };
+  static constexpr std::size_t kVersioned = 300000;
+
   QTemporaryDir m_dir;
   std::atomic<bool> m_cancelled{false};
+  std::mutex m_mutex;
+  std::vector<std::string> m_rangeHeaders;
+  std::atomic<Ranges> m_ranges{Ranges::Honoured};
+  std::string m_version = "\"v1\"";
+  std::size_t m_cutAt = 0;
   testing::TestHttpServer m_server;
 };
 
@@ -100,14 +152,87 @@ TEST_F(InstallerTransferTest, RedirectsAreFollowed) {
   EXPECT_EQ(Installed().size(), 300000);
 }
 
-// Nothing is left under any name when the transfer does not end with a 2xx answer.
-TEST_F(InstallerTransferTest, FailuresLeaveNothingBehind) {
-  for (const char* path : {"/missing", "/reset", "/loop", "/stall"}) {
-    SCOPED_TRACE(path);
+// A client error or a refused redirect is final; connection trouble is worth another
+// attempt. Without a validator nothing can be continued, so nothing is kept.
+TEST_F(InstallerTransferTest, FailuresLeaveNothingWithoutAValidator) {
+  const struct {
+    const char* path;
+    Result result;
+  } cases[] = {{"/missing", Result::Failed}, {"/loop", Result::Failed}, {"/reset", Result::Transient},
+               {"/stall", Result::Transient}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(Fetch(path), Result::Failed);
+    EXPECT_EQ(Fetch(c.path), c.result);
     EXPECT_TRUE(Files().isEmpty()) << Files().join(' ').toStdString();
     EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
+  }
+}
+
+// Each step: what the server does, then what the attempt must end with. A cut attempt
+// keeps its part under the server's ETag; the next one asks for the rest and appends it
+// only when the server confirms that very part; everything else starts over.
+TEST_F(InstallerTransferTest, ResumesOnlyWhatTheServerConfirms) {
+  const QByteArray whole = QByteArray::fromStdString(Body(kVersioned));
+  const QByteArray sum = QCryptographicHash::hash(whole, QCryptographicHash::Sha256);
+  const struct {
+    const char* what;
+    Ranges ranges;
+    const char* version;
+    std::size_t cutAt;
+    Result result;
+    std::int64_t firstReport;  // at least (-1: none)
+    std::string rangeHeader;   // the request's Range and If-Range
+  } steps[] = {
+      {"cut", Ranges::Honoured, "\"v1\"", 100000, Result::Transient, 0, "|"},
+      {"resume with 206", Ranges::Honoured, "\"v1\"", 0, Result::Done, 100000, "bytes=100000-|\"v1\""},
+      {"cut again", Ranges::Honoured, "\"v1\"", 50000, Result::Transient, 0, "|"},
+      {"changed ETag: 200", Ranges::Honoured, "\"v2\"", 0, Result::Done, 0, "bytes=50000-|\"v1\""},
+      {"cut again", Ranges::Honoured, "\"v2\"", 50000, Result::Transient, 0, "|"},
+      {"ranges ignored: 200", Ranges::Ignored, "\"v2\"", 0, Result::Done, 0, "bytes=50000-|\"v2\""},
+      {"cut again", Ranges::Honoured, "\"v2\"", 50000, Result::Transient, 0, "|"},
+      {"206 from elsewhere", Ranges::Elsewhere, "\"v2\"", 0, Result::Restart, -1, "bytes=50000-|\"v2\""},
+      {"cut again", Ranges::Honoured, "\"v2\"", 50000, Result::Transient, 0, "|"},
+      {"416", Ranges::Refused, "\"v2\"", 0, Result::Restart, -1, "bytes=50000-|\"v2\""},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    m_ranges = step.ranges;
+    {
+      const std::lock_guard lock(m_mutex);
+      m_version = step.version;
+      m_cutAt = step.cutAt;
+    }
+    InstallerHash hash;
+    std::int64_t firstReport = -1, lastReceived = -1;
+    bool monotonic = true;
+    InstallerTransfer transfer(m_server.Url("/versioned"), Destination(), m_cancelled);
+    transfer.SetHash(&hash);
+    transfer.SetProgress([&](std::int64_t received, std::int64_t total) {
+      if (firstReport < 0) firstReport = received;
+      monotonic = monotonic && received >= lastReceived && total == std::int64_t{kVersioned};
+      lastReceived = received;
+    });
+    EXPECT_EQ(transfer.Run(), step.result);
+    {
+      const std::lock_guard lock(m_mutex);
+      ASSERT_FALSE(m_rangeHeaders.empty());
+      EXPECT_EQ(m_rangeHeaders.back(), step.rangeHeader);
+    }
+    EXPECT_TRUE(monotonic);
+    EXPECT_GE(firstReport, step.firstReport);
+    const QStringList partial{"k-7z.exe.part", "k-7z.exe.part.tag"};
+    if (step.result == Result::Done) {
+      EXPECT_EQ(Installed(), whole);
+      EXPECT_EQ(hash.Result(), sum);
+      EXPECT_FALSE(Files().contains(partial[0]));
+    } else if (step.result == Result::Transient) {
+      EXPECT_EQ(QFileInfo(m_dir.path() + "/k-7z.exe.part").size(), std::int64_t(step.cutAt));
+      EXPECT_TRUE(Files().contains(partial[1]));
+    } else {
+      EXPECT_FALSE(Files().contains(partial[0]));
+      EXPECT_FALSE(Files().contains(partial[1]));
+    }
   }
 }
 
@@ -123,9 +248,9 @@ TEST_F(InstallerTransferTest, CancellingStopsAndCleansUp) {
   EXPECT_TRUE(Files().isEmpty());
 }
 
-TEST_F(InstallerTransferTest, UnreachableHostFails) {
+TEST_F(InstallerTransferTest, UnreachableHostIsWorthRetryingButNotHttpIsNot) {
   InstallerTransfer transfer(QStringLiteral("http://127.0.0.1:1/x"), Destination(), m_cancelled);
-  EXPECT_EQ(transfer.Run(), Result::Failed);
+  EXPECT_EQ(transfer.Run(), Result::Transient);
   InstallerTransfer notHttp(QStringLiteral("file:///etc/hostname"), Destination(), m_cancelled);
   EXPECT_EQ(notHttp.Run(), Result::Failed);
   EXPECT_TRUE(Files().isEmpty());

@@ -60,6 +60,9 @@ std::optional<Fault> Fault::Parse(const std::string& text) {
   } else if (name == "reset") {
     fault.kind = Kind::Reset;
     amount = Number(first, 0, kMaxBodyBytes);
+  } else if (name == "cut") {
+    fault.kind = Kind::Cut;
+    amount = Number(first, 0, kMaxBodyBytes);
   } else if (name == "garbage") {
     fault.kind = Kind::Garbage;
     amount = first.empty() ? std::optional<uint64_t>(0) : std::nullopt;
@@ -74,7 +77,7 @@ bool FaultPlan::AddRule(const std::string& rule) {
   if (at == std::string::npos || at == 0 || rule[0] != '/') return false;
   const auto fault = Fault::Parse(rule.substr(at + 1));
   if (!fault) return false;
-  m_rules.emplace_back(rule.substr(0, at), *fault);
+  m_rules.push_back(Rule{rule.substr(0, at), *fault});
   return true;
 }
 
@@ -88,13 +91,15 @@ std::optional<Fault> FaultPlan::Find(const std::string& path, const std::string&
       return std::nullopt;
     }
   } else {
-    size_t longest = 0;
-    for (const auto& [prefix, fault] : m_rules) {
-      if (path.starts_with(prefix) && prefix.size() >= longest) {
-        longest = prefix.size();
-        found = fault;
-      }
+    const Rule* chosen = nullptr;
+    for (const Rule& rule : m_rules) {
+      if (path.starts_with(rule.prefix) && (!chosen || rule.prefix.size() >= chosen->prefix.size())) chosen = &rule;
     }
+    if (chosen && chosen->fault.kind == Fault::Kind::Cut) {
+      const std::lock_guard lock(chosen->struck->mutex);
+      if (!chosen->struck->paths.insert(path).second) return std::nullopt;
+    }
+    if (chosen) found = chosen->fault;
   }
   if (found && found->kind == Fault::Kind::Redirect && redirect_hop >= found->amount) return std::nullopt;
   return found;

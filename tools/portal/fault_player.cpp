@@ -81,6 +81,7 @@ void FaultPlayer::Play(const std::optional<Fault>& fault, const httplib::Request
       return Send(Oversized(std::move(reply), fault->amount), std::nullopt, response);
     case Kind::Pieces:
     case Kind::Reset:
+    case Kind::Cut:
       return Send(std::move(reply), fault, response);
     case Kind::Garbage:
       m_connection.SendRaw(Garbage());
@@ -97,7 +98,8 @@ void FaultPlayer::Send(Reply reply, const std::optional<Fault>& fault, httplib::
   response.status = reply.status;
   for (const auto& [name, value] : reply.headers) response.set_header(name, value);
   const bool reset = fault && fault->kind == Fault::Kind::Reset;
-  if (reply.size == 0 && !reset) {
+  const bool cut_short = reset || (fault && fault->kind == Fault::Kind::Cut);
+  if (reply.size == 0 && !cut_short) {
     response.set_content("", reply.content_type);
     return;
   }
@@ -105,7 +107,7 @@ void FaultPlayer::Send(Reply reply, const std::optional<Fault>& fault, httplib::
   // library sends them as they are (no compression), so sizes and bytes stay exact.
   const uint64_t size = reply.size;
   std::vector<uint64_t> pauses;  // offsets before which the pieces fault pauses
-  uint64_t cut = size + 1;       // offset at which the reset fault strikes
+  uint64_t cut = size + 1;       // offset at which the reset or cut fault strikes
   uint64_t pause_ms = 0;
   if (fault && fault->kind == Fault::Kind::Pieces) {
     for (uint64_t piece = 1; piece < fault->amount; ++piece) {
@@ -113,7 +115,7 @@ void FaultPlayer::Send(Reply reply, const std::optional<Fault>& fault, httplib::
       if (at > 0 && (pauses.empty() || pauses.back() != at)) pauses.push_back(at);
     }
     pause_ms = fault->pause_ms;
-  } else if (reset) {
+  } else if (cut_short) {
     cut = fault->amount ? std::min(fault->amount, size) : size / 2;
   }
   // The provider runs after this player is gone: it keeps the connection and the stop
@@ -123,9 +125,10 @@ void FaultPlayer::Send(Reply reply, const std::optional<Fault>& fault, httplib::
   const StopFlag* stop = &m_stop;
   response.set_content_provider(
       std::max<uint64_t>(size, 1), reply.content_type,
-      [connection, stop, reader, pauses, pause_ms, cut, size](size_t offset, size_t, httplib::DataSink& sink) {
+      [connection, stop, reader, pauses, pause_ms, cut, reset, size](size_t offset, size_t, httplib::DataSink& sink) {
+        // A reset ends the connection with RST; a cut closes it in order, the body short.
         if (offset == cut || size == 0) {
-          connection->Reset();
+          if (reset || size == 0) connection->Reset();
           return false;
         }
         uint64_t end = std::min<uint64_t>(size, offset + kPieceBytes);

@@ -11,7 +11,10 @@ GameInfo GameInfo::Known(const std::string& id, const std::string& server) {
 }
 
 std::string GameInfo::PlayPath() const {
-  return "/mini/play/web/" + id + "/" + server + "/" + PercentEncode(name) + "/" + fan_page;
+  // The id comes from the address of the server list: every field is encoded, so none can
+  // end the attribute it is written into.
+  return "/mini/play/web/" + PercentEncode(id) + "/" + PercentEncode(server) + "/" + PercentEncode(name) + "/" +
+         PercentEncode(fan_page);
 }
 
 }  // namespace portal

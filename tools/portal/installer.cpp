@@ -1,7 +1,12 @@
 #include "installer.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <utility>
+
+#include <openssl/evp.h>
 
 #include "icon_image.h"
 #include "text_codec.h"
@@ -20,6 +25,29 @@ sleep 1
 exit 0
 )SH";
 
+// Every installer is as old as this portal's installer format.
+constexpr const char* kLastModified = "Wed, 01 Jan 2025 00:00:00 GMT";
+
+// The lowercase hex SHA-256 of a reply's body.
+std::string Sha256Hex(const Reply& installer) {
+  const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
+  EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr);
+  for (uint64_t offset = 0; offset < installer.size;) {
+    const std::string piece = installer.read(offset, 1 << 20);
+    EVP_DigestUpdate(context.get(), piece.data(), piece.size());
+    offset += piece.size();
+  }
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  EVP_DigestFinal_ex(context.get(), digest, &length);
+  static const char kHex[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned int i = 0; i < length; ++i) {
+    hex += kHex[digest[i] >> 4];
+    hex += kHex[digest[i] & 15];
+  }
+  return hex;
+}
 
 }  // namespace
 
@@ -70,11 +98,29 @@ Reply Installer::For(const std::string& key, uint64_t padding) {
   reply.content_type = "application/octet-stream";
   reply.headers.emplace_back("Content-Disposition", "attachment; filename=\"download-" + key + ".exe\"");
   reply.size = head->size() + padding;
+  // The bytes follow from the key and the padding alone, and so does the validator: a
+  // different padding is a different file to a client that resumes.
+  reply.headers.emplace_back("Accept-Ranges", "bytes");
+  reply.headers.emplace_back("ETag", "\"" + key + "-" + std::to_string(reply.size) + "\"");
+  reply.headers.emplace_back("Last-Modified", kLastModified);
   reply.read = [head, total = reply.size](uint64_t offset, size_t max_bytes) {
     if (offset < head->size()) return head->substr(offset, max_bytes);
     return std::string(offset < total ? std::min<uint64_t>(max_bytes, total - offset) : 0, '\0');
   };
   return reply;
+}
+
+std::string Installer::Sha256Line(const std::string& key, uint64_t padding, bool right) {
+  // A padded installer takes a while to hash: each one is hashed once.
+  static std::mutex mutex;
+  static std::map<std::pair<std::string, uint64_t>, std::string> sums;
+  const std::lock_guard lock(mutex);
+  std::string& hex = sums[{key, padding}];
+  if (hex.empty()) hex = Sha256Hex(For(key, padding));
+  std::string line = hex;
+  // A wrong sum differs in its first digit only, like a file changed by one byte would.
+  if (!right) line[0] = line[0] == '0' ? '1' : '0';
+  return line + "  download-" + key + ".exe\n";
 }
 
 }  // namespace portal

@@ -22,6 +22,10 @@ class Installer {
   // The installer for a valid key, padded with padding zero bytes after the payload.
   static Reply For(const std::string& key, uint64_t padding);
 
+  // The installer's checksum file as sha256sum writes it ("HEX  download-KEY.exe"), with
+  // the right sum or a deliberately wrong one.
+  static std::string Sha256Line(const std::string& key, uint64_t padding, bool right);
+
   // The script part alone (what runs before the payload).
   static std::string Script(const std::string& key, uint64_t payload_offset, uint64_t payload_size);
 };

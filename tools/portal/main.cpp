@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
     const size_t at = rule.find('=');
     router.AddClick(rule.substr(0, at), rule.substr(at + 1));
   }
+  for (const auto& [key, right] : options->checksums) router.AddChecksum(key, right);
   PortalServer server(std::move(router),
                       std::move(faults), log);
   const int port = server.Bind(options->port, &error);

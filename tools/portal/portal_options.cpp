@@ -16,7 +16,7 @@ bool ToNumber(const std::string& text, uint64_t limit, uint64_t* value) {
 const char* PortalOptions::Usage() {
   return "usage: tarvex-portal [--port P] [--log FILE] [--tokens FILE] [--root DIR]\n"
          "                     [--fault PATH_PREFIX=MODE]... [--click PATH_PREFIX=ELEMENT_ID]...\n"
-         "                     [--installer-pad BYTES]\n"
+         "                     [--installer-pad BYTES] [--sha256 KEY=right|wrong]...\n"
          "Serves the Tarvex reference portal on 127.0.0.1 (port 8800 by default, 0 picks a free one).\n"
          "See tools/portal/README.md for the routes, the token table and the fault modes.\n";
 }
@@ -55,6 +55,14 @@ std::optional<PortalOptions> PortalOptions::Parse(const std::vector<std::string>
         return std::nullopt;
       }
       options.click_rules.push_back(value);
+    } else if (name == "--sha256") {
+      const size_t at = value.find('=');
+      const std::string sum = at == std::string::npos ? std::string() : value.substr(at + 1);
+      if (at == 0 || (sum != "right" && sum != "wrong")) {
+        *error = "--sha256 needs KEY=right or KEY=wrong";
+        return std::nullopt;
+      }
+      options.checksums.emplace_back(value.substr(0, at), sum == "right");
     } else if (name == "--installer-pad") {
       if (!ToNumber(value, 256ull << 20, &number)) {
         *error = "--installer-pad needs a number of bytes up to 268435456";

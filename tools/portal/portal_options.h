@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace portal {
@@ -15,6 +16,7 @@ struct PortalOptions {
   std::string static_root;  // empty: no static files
   std::vector<std::string> fault_rules;
   std::vector<std::string> click_rules;  // PATH_PREFIX=ELEMENT_ID
+  std::vector<std::pair<std::string, bool>> checksums;  // installer key, whether its sum is right
   uint64_t installer_padding = 0;
   bool help = false;
 

@@ -1,11 +1,13 @@
 #include "portal_router.h"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
+#include "byte_range.h"
 #include "game_page.h"
 #include "icon_image.h"
 #include "installer.h"
@@ -67,6 +69,8 @@ PortalRouter::PortalRouter(TokenTable tokens, std::string static_root, uint64_t 
 void PortalRouter::AddClick(std::string prefix, std::string id) {
   m_clicks.emplace_back(std::move(prefix), std::move(id));
 }
+
+void PortalRouter::AddChecksum(std::string key, bool right) { m_checksums[std::move(key)] = right; }
 
 Reply PortalRouter::Route(const httplib::Request& request, const std::string& host) const {
   Reply reply = Dispatch(request, host);
@@ -147,12 +151,17 @@ Reply PortalRouter::ClientGamePage(const httplib::Request& request) const {
 }
 
 Reply PortalRouter::InstallerDownload(const httplib::Request& request) const {
-  // /games/KEY/download-KEY.exe
+  // /games/KEY/download-KEY.exe, and its checksum file /games/KEY/download-KEY.exe.sha256
   const std::vector<std::string> segments = SplitFields(request.path, '/');
   const std::string key = segments.size() == 4 ? segments[2] : std::string();
-  if (!Installer::IsValidKey(key) || segments[3] != "download-" + key + ".exe") {
-    return Reply::Text(404, "text/html; charset=utf-8", Pages::NotFound(request.path));
+  const Reply missing = Reply::Text(404, "text/html; charset=utf-8", Pages::NotFound(request.path));
+  if (!Installer::IsValidKey(key)) return missing;
+  if (segments[3] == "download-" + key + ".exe.sha256") {
+    const auto checksum = m_checksums.find(key);
+    if (checksum == m_checksums.end()) return missing;
+    return Reply::Text(200, "text/plain; charset=utf-8", Installer::Sha256Line(key, m_installer_padding, checksum->second));
   }
+  if (segments[3] != "download-" + key + ".exe") return missing;
   uint64_t padding = m_installer_padding;
   if (request.has_param("pad")) {
     const std::string text = request.get_param_value("pad");
@@ -161,7 +170,8 @@ Reply PortalRouter::InstallerDownload(const httplib::Request& request) const {
       return Reply::Text(400, "text/plain; charset=utf-8", "pad must be a number of bytes up to 268435456\n");
     }
   }
-  return Installer::For(key, padding);
+  return ByteRange::Apply(Installer::For(key, padding), request.get_header_value("Range"),
+                          request.get_header_value("If-Range"));
 }
 
 Reply PortalRouter::SignIn(const httplib::Request& request) const {
@@ -178,9 +188,17 @@ Reply PortalRouter::StaticFile(const std::string& path) const {
   for (const std::string& segment : SplitFields(path, '/')) {
     if (segment == "..") return missing;
   }
+  // "//etc/passwd" leaves an absolute remainder, which would replace the root when joined.
+  const std::filesystem::path remainder = path.substr(1);
+  if (remainder.is_absolute()) return missing;
+  // Whatever the path's spelling or the links under the root, the file must lie inside it.
   std::error_code error;
-  const std::filesystem::path file = std::filesystem::path(m_static_root) / path.substr(1);
-  if (!std::filesystem::is_regular_file(file, error)) return missing;
+  const std::filesystem::path root = std::filesystem::canonical(m_static_root, error);
+  if (error) return missing;
+  const std::filesystem::path file = std::filesystem::canonical(root / remainder, error);
+  if (error || !std::filesystem::is_regular_file(file, error)) return missing;
+  const auto [root_end, file_at] = std::mismatch(root.begin(), root.end(), file.begin(), file.end());
+  if (root_end != root.end()) return missing;
   std::ifstream in(file, std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();

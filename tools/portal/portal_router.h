@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,12 +27,16 @@ class PortalRouter {
   // Pages whose path starts with `prefix` click their element `id` shortly after they have
   // loaded, as a person would: the end-to-end tests steer the launcher's browsers this way.
   void AddClick(std::string prefix, std::string id);
+  // The installer of `key` gets a checksum file, "download-KEY.exe.sha256" beside it, with
+  // the right sum or a wrong one. Keys without one answer 404 there.
+  void AddChecksum(std::string key, bool right);
 
  private:
   Reply Dispatch(const httplib::Request& request, const std::string& host) const;
   void InjectClick(const std::string& path, Reply& reply) const;
 
   std::vector<std::pair<std::string, std::string>> m_clicks;
+  std::map<std::string, bool> m_checksums;
   Reply GameAddress(const httplib::Request& request, const std::string& host) const;
   Reply GamePage(const httplib::Request& request) const;
   Reply ClientGamePage(const httplib::Request& request) const;

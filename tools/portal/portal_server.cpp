@@ -142,6 +142,9 @@ httplib::Server::HandlerResponse PortalServer::Answer(Connection& connection, co
   if (host.empty()) host = request.local_addr + ":" + std::to_string(request.local_port);
   std::string error;
   const auto fault = m_faults.Find(request.path, request.get_param_value("fault"), FaultPlayer::HopOf(request), &error);
+  // The library would cut every body to a requested range itself, whatever the answer's
+  // status; the router decides about ranges (installers only), so the library sees none.
+  const_cast<httplib::Request&>(request).ranges.clear();
   Reply reply = error.empty() ? m_router.Route(request, host)
                               : Reply::Text(400, "text/plain; charset=utf-8", error + "\n");
   FaultPlayer(connection, m_stop).Play(fault, request, std::move(reply), response);

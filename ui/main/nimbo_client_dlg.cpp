@@ -316,15 +316,17 @@ void CNimboClientDlg::OpenPayView(const QString& address, int width, int height,
   Trace(QStringLiteral("----------------OpenPayView-----------------\n-"));
 }
 
-void CNimboClientDlg::OpenLoadView(const QString& gameKey, const QString& launchParams) {
+// The launch parameters are not kept: the hand-back's request brings them again, and its
+// answer starts the installed game.
+void CNimboClientDlg::OpenLoadView(const QString& gameKey, const QString&) {
   if (NimboLoadView* open = NimboLoadView::FindOpen()) {
-    // One download at a time: the open window keeps its game and parameters.
+    // One download at a time: the open window keeps its game.
     open->hide();
     open->show();
     Trace(QStringLiteral("----------------OpenLoadView------SW_SHOW-----------\n-"));
     return;
   }
-  auto* view = new NimboLoadView(m_services, *this, gameKey, launchParams);
+  auto* view = new NimboLoadView(m_services, *this, gameKey);
   view->OnInitDialog();
   view->show();
 }

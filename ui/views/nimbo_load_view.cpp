@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -22,6 +23,7 @@ namespace {
 QPoint g_lastDragPoint;
 
 constexpr QRect kProgressRect(127, 187, 400, 4);
+constexpr QRect kNoticeRect(127, 143, 400, 40);
 constexpr QRect kHiddenButtonRect(591, -3, 28, 27);
 constexpr int kHiddenButtonBitmapId = 145;
 constexpr QSize kHiddenButtonImageSize(20, 20);
@@ -34,13 +36,11 @@ constexpr char kProgressStyle[] =
 
 }  // namespace
 
-NimboLoadView::NimboLoadView(const Services& services, MainWindowLink& mainWindow, QString gameKey,
-                             QString launchParams)
+NimboLoadView::NimboLoadView(const Services& services, MainWindowLink& mainWindow, QString gameKey)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       m_services(services),
       m_mainWindow(mainWindow),
-      m_strGameKey(std::move(gameKey)),
-      m_strLaunchParams(std::move(launchParams)) {
+      m_strGameKey(std::move(gameKey)) {
   setAttribute(Qt::WA_DeleteOnClose);
   m_timer1.setSingleShot(true);
   connect(&m_timer1, &QTimer::timeout, this, &NimboLoadView::StartDownload);
@@ -82,6 +82,16 @@ void NimboLoadView::CreateControls() {
   m_progress->setValue(0);
   m_progress->setStyleSheet(QLatin1String(kProgressStyle));
 
+  // Hidden until there is something to say that the bar cannot show.
+  m_notice = new QLabel(this);
+  SetControlId(m_notice, kNoticeId);
+  m_notice->setGeometry(kNoticeRect);
+  m_notice->setWordWrap(true);
+  m_notice->setAlignment(Qt::AlignCenter);
+  // Light on the skin's dark ground.
+  m_notice->setStyleSheet(QStringLiteral("color: rgb(232, 232, 232);"));
+  m_notice->hide();
+
   // Never shown and without a command; kept so the window has the controls it always had.
   auto* button = new QPushButton(QStringLiteral("关闭"), this);
   SetControlId(button, kHiddenButtonId);
@@ -93,15 +103,22 @@ void NimboLoadView::CreateControls() {
 
 void NimboLoadView::StartDownload() {
   m_pDownloadThread =
-      new InstallerDownload(DownloadAddress(m_services.hosts, m_strGameKey, m_services.clock), m_strGameKey,
-                            m_strLaunchParams, m_services.programStarter, this);
+      new InstallerDownload(DownloadAddress(m_services.hosts, m_strGameKey, m_services.clock), m_strGameKey, this);
   m_pDownloadThread->SetStallTimeout(m_stallTimeout);
+  m_pDownloadThread->SetBackOffUnit(m_backOffUnit);
   connect(m_pDownloadThread, &InstallerDownload::progressChanged, m_progress, &QProgressBar::setValue);
   connect(m_pDownloadThread, &InstallerDownload::finished, this, &NimboLoadView::OnFinished);
   m_pDownloadThread->Start();
 }
 
 void NimboLoadView::OnFinished(InstallerDownload::Outcome outcome) {
+  if (outcome == InstallerDownload::Outcome::Corrupt) {
+    // Said on the window rather than in a message box: a box's nested loop would run under
+    // a window that the main window may close meanwhile. The bar shows where it stopped.
+    m_notice->setText(QStringLiteral("설치 파일이 손상되어 삭제했습니다. 창을 닫고 다시 시도해 주세요.\n"
+                                     "安装文件已损坏并已删除，请关闭窗口后重试。"));
+    m_notice->show();
+  }
   // A failed download leaves the window as it is; a cancelled one was closed already.
   if (outcome == InstallerDownload::Outcome::WineMissing) TellWineMissing(m_services.prompt, this, m_strGameKey);
   if (outcome != InstallerDownload::Outcome::Installed) return;

@@ -9,6 +9,7 @@
 
 #include <chrono>
 
+class QLabel;
 class QProgressBar;
 
 namespace tarvex {
@@ -17,23 +18,26 @@ class MainWindowLink;
 
 // The download window of a game that is not installed yet: a frameless, skinned window
 // with a thin progress bar. Two seconds after its set-up it downloads the game's
-// installer, runs it and starts the game, then closes and hands control back to the main
-// window. A failed download leaves it open with the bar where it stopped; closing it
-// cancels the transfer and starts nothing afterwards. It deletes itself when it closes.
+// installer and runs it, then closes and hands control back to the main window, whose
+// next request starts the game. A failed download leaves it open with the bar where it
+// stopped; an installer that did not match its checksum also leaves it open, saying so.
+// Closing it cancels the transfer. It deletes itself when it closes.
 class NimboLoadView final : public QWidget {
   Q_OBJECT
 
  public:
   static constexpr int kProgressBarId = 1002;
   static constexpr int kHiddenButtonId = 1003;
+  static constexpr int kNoticeId = 1004;
   static constexpr int kWidth = 616;
   static constexpr int kHeight = 228;
   static constexpr int kReturnTimerMs = 500;
   static constexpr std::chrono::milliseconds kStartDelay{2000};
   static constexpr std::chrono::milliseconds kStallTimeout{60000};
+  static constexpr std::chrono::milliseconds kBackOffUnit{1000};
 
   // `services` and `mainWindow` must outlive the window.
-  NimboLoadView(const Services& services, MainWindowLink& mainWindow, QString gameKey, QString launchParams);
+  NimboLoadView(const Services& services, MainWindowLink& mainWindow, QString gameKey);
 
   // The caption by which an open download window is found.
   static QString Caption();
@@ -44,12 +48,13 @@ class NimboLoadView final : public QWidget {
   void SetStartDelay(std::chrono::milliseconds delay) { m_startDelay = delay; }
   // Before the download starts: no bytes for this long fail it.
   void SetStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
+  // Before the download starts: the unit of the waits between its attempts.
+  void SetBackOffUnit(std::chrono::milliseconds unit) { m_backOffUnit = unit; }
 
   // Caption, size, skin, controls and the start timer; the opener shows the window.
   void OnInitDialog();
 
   const QString& GameKey() const { return m_strGameKey; }
-  const QString& LaunchParams() const { return m_strLaunchParams; }
   // The running or finished download; null until the start timer has fired.
   InstallerDownload* Download() const { return m_pDownloadThread; }
 
@@ -64,11 +69,12 @@ class NimboLoadView final : public QWidget {
   Services m_services;
   MainWindowLink& m_mainWindow;
   const QString m_strGameKey;
-  const QString m_strLaunchParams;
   std::chrono::milliseconds m_startDelay = kStartDelay;
   std::chrono::milliseconds m_stallTimeout = kStallTimeout;
+  std::chrono::milliseconds m_backOffUnit = kBackOffUnit;
   QTimer m_timer1;
   QProgressBar* m_progress = nullptr;
+  QLabel* m_notice = nullptr;
   InstallerDownload* m_pDownloadThread = nullptr;
   bool m_closed = false;
 };

@@ -12,7 +12,7 @@ class PortalFaults : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     s_portal = new PortalInstance({"--fault", "/tj/minclient=status:500", "--fault", "/outapi=delay:300", "--fault",
-                                   "/mini/servers=redirect:2"});
+                                   "/mini/servers=redirect:2", "--fault", "/games/jade/=cut:1000"});
   }
   static void TearDownTestSuite() {
     delete s_portal;
@@ -93,6 +93,14 @@ TEST_F(PortalFaults, ResetCutsTheConnectionMidBody) {
   const RawExchange early = Get(Port(), "/games/hero/download-hero.exe?fault=reset:100");
   EXPECT_TRUE(early.reset);
   EXPECT_EQ(early.Body().size(), 100u);
+
+  // A cut by rule closes the first answer short, in order, and leaves the next one whole.
+  const RawExchange first = Get(Port(), "/games/jade/download-jade.exe");
+  EXPECT_FALSE(first.reset);
+  EXPECT_EQ(first.Body().size(), 1000u);
+  const RawExchange second = Get(Port(), "/games/jade/download-jade.exe");
+  EXPECT_EQ(std::to_string(second.Body().size()), second.Header("Content-Length"));
+  EXPECT_GT(second.Body().size(), 1000u);
 }
 
 TEST_F(PortalFaults, GarbageIsNoHttpAtAll) {

@@ -96,3 +96,55 @@ TEST(PortalInstaller, RefusesKeysThatAreNotPlainNames) {
     EXPECT_EQ(Get(portal.Port(), target).Status(), 404) << target;
   }
 }
+
+// What a client needs to resume and verify: validators, single ranges, and a checksum file
+// whose sum is right or wrong as chosen on the command line.
+TEST(PortalInstaller, ServesRangesValidatorsAndChecksums) {
+  PortalInstance portal({"--sha256", "hero=right", "--sha256", "jade=wrong"});
+  ASSERT_TRUE(portal.Started());
+  const std::string target = "/games/hero/download-hero.exe?t=1";
+  const RawExchange whole = Get(portal.Port(), target);
+  const std::string body = whole.Body();
+  const std::string size = std::to_string(body.size());
+  EXPECT_EQ(whole.Header("Accept-Ranges"), "bytes");
+  const std::string etag = whole.Header("ETag");
+  EXPECT_EQ(etag, "\"hero-" + size + "\"");
+  const std::string modified = whole.Header("Last-Modified");
+  EXPECT_FALSE(modified.empty());
+
+  const struct {
+    std::string headers;
+    int status;
+    std::string content_range;
+    std::string body;
+  } cases[] = {
+      {"Range: bytes=100-\r\n", 206, "bytes 100-" + std::to_string(body.size() - 1) + "/" + size, body.substr(100)},
+      {"Range: bytes=100-\r\nIf-Range: " + etag + "\r\n", 206, "", body.substr(100)},
+      {"Range: bytes=100-\r\nIf-Range: " + modified + "\r\n", 206, "", body.substr(100)},
+      {"Range: bytes=10-19\r\n", 206, "bytes 10-19/" + size, body.substr(10, 10)},
+      // Another version of the file: all of this one.
+      {"Range: bytes=100-\r\nIf-Range: \"hero-1\"\r\n", 200, "", body},
+      {"Range: bytes=0-1,5-9\r\n", 200, "", body},
+      {"Range: bytes=" + size + "-\r\n", 416, "bytes */" + size, ""},
+  };
+  for (const auto& c : cases) {
+    const RawExchange answer = Get(portal.Port(), target, c.headers);
+    EXPECT_EQ(answer.Status(), c.status) << c.headers;
+    if (!c.content_range.empty()) {
+      EXPECT_EQ(answer.Header("Content-Range"), c.content_range) << c.headers;
+    }
+    EXPECT_TRUE(answer.Body() == c.body) << c.headers;
+  }
+
+  const std::filesystem::path folder = portal.Folder();
+  std::ofstream(folder / "hero.exe", std::ios::binary) << body;
+  std::ofstream(folder / "hero.exe.sha256", std::ios::binary)
+      << Get(portal.Port(), "/games/hero/download-hero.exe.sha256").Body().substr(0, 64) << "  hero.exe\n";
+  EXPECT_EQ(RunIn(folder, "cd '" + folder.string() + "' && sha256sum --quiet -c hero.exe.sha256"), 0);
+  const RawExchange wrong = Get(portal.Port(), "/games/jade/download-jade.exe.sha256");
+  EXPECT_EQ(wrong.Status(), 200);
+  std::ofstream(folder / "jade.exe", std::ios::binary) << Get(portal.Port(), "/games/jade/download-jade.exe").Body();
+  std::ofstream(folder / "jade.exe.sha256", std::ios::binary) << wrong.Body().substr(0, 64) << "  jade.exe\n";
+  EXPECT_NE(RunIn(folder, "cd '" + folder.string() + "' && sha256sum --status -c jade.exe.sha256"), 0);
+  EXPECT_EQ(Get(portal.Port(), "/games/mir/download-mir.exe.sha256").Status(), 404);
+}

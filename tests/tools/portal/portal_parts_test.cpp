@@ -63,6 +63,7 @@ TEST(PortalFaultSpecs, ParsesEveryModeAndRefusesMalformedOnes) {
       {"oversize:5000", Kind::Oversize, 5000, 0}, {"chunks", Kind::Pieces, 4, 200},
       {"chunks:3:50", Kind::Pieces, 3, 50},     {"reset", Kind::Reset, 0, 0},
       {"reset:100", Kind::Reset, 100, 0},       {"garbage", Kind::Garbage, 0, 0},
+      {"cut:4096", Kind::Cut, 4096, 0},
       {"stall:1500", Kind::Stall, 1500, 0}};
   for (const Case& c : valid) {
     const auto fault = Fault::Parse(c.text);
@@ -110,7 +111,8 @@ TEST(PortalOptions, ReadsEveryOptionAndRefusesBadOnes) {
   EXPECT_TRUE(defaults->log_path.empty());
 
   const auto options = PortalOptions::Parse({"--port", "0", "--log", "l", "--tokens", "t", "--root", "r", "--fault",
-                                             "/a=delay", "--fault", "/b=500", "--installer-pad", "1024"},
+                                             "/a=delay", "--fault", "/b=500", "--installer-pad", "1024",
+                                             "--sha256", "hero=right", "--sha256", "jade=wrong"},
                                             &error);
   ASSERT_TRUE(options) << error;
   EXPECT_EQ(options->port, 0);
@@ -119,10 +121,11 @@ TEST(PortalOptions, ReadsEveryOptionAndRefusesBadOnes) {
   EXPECT_EQ(options->static_root, "r");
   EXPECT_EQ(options->fault_rules, (std::vector<std::string>{"/a=delay", "/b=500"}));
   EXPECT_EQ(options->installer_padding, 1024u);
+  EXPECT_EQ(options->checksums, (std::vector<std::pair<std::string, bool>>{{"hero", true}, {"jade", false}}));
 
   for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
            {"--port"}, {"--port", "65536"}, {"--port", "x"}, {"--bogus", "1"}, {"stray"},
-           {"--installer-pad", "268435457"}}) {
+           {"--installer-pad", "268435457"}, {"--sha256", "hero"}, {"--sha256", "=right"}, {"--sha256", "hero=maybe"}}) {
     EXPECT_FALSE(PortalOptions::Parse(bad, &error)) << bad[0];
   }
 }

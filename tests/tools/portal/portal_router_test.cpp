@@ -58,6 +58,7 @@ TEST(PortalRouter, AnswersEveryRouteWithItsPage) {
       {"GET", "/mini/server_inf_data/?key=%3Cb%3E", 200, {"&lt;b&gt;", "href=\"/mini/index\""}},
       {"GET", "/mini/servers/1001", 200, {"龙之怒", "id=\"server-8\" href=\"/mini/play/web/1001/8/"}},
       {"GET", "/mini/servers/121", 200, {"Game 121", "/mini/play/web/121/1/Game%20121/"}},
+      {"GET", "/mini/servers/1%22%3E%3Cs%3E", 200, {"href=\"/mini/play/web/1%22%3E%3Cs%3E/8/", "Game 1&quot;&gt;&lt;s&gt;"}},
       {"GET", "/mini/pay_app/?order=5\"", 200,
        {"<code id=\"pay-order\">order=5&quot;</code>", "action=\"/pay/index/\"", "href=\"/pay/index/?ok=0\""}},
       {"GET", "/payment/app_pay?game_id=1001&server_id=7&status=2", 200,
@@ -141,6 +142,11 @@ TEST(PortalRouter, ServesStaticFilesOnlyFromInsideItsRoot) {
   EXPECT_EQ(router.Route(MakeRequest("GET", "/../tarvex-portal-secret.txt"), "h").status, 404);
   EXPECT_EQ(router.Route(MakeRequest("GET", "/extra/%2E%2E/%2E%2E/tarvex-portal-secret.txt"), "h").status, 404);
   EXPECT_EQ(router.Route(MakeRequest("GET", "/extra"), "h").status, 404);
+  EXPECT_EQ(router.Route(MakeRequest("GET", "/" + (root.parent_path() / "tarvex-portal-secret.txt").string()), "h").status,
+            404);
+  std::filesystem::remove(root / "extra" / "link.txt");
+  std::filesystem::create_symlink(root.parent_path() / "tarvex-portal-secret.txt", root / "extra" / "link.txt");
+  EXPECT_EQ(router.Route(MakeRequest("GET", "/extra/link.txt"), "h").status, 404);
   std::filesystem::remove_all(root);
   std::filesystem::remove(root.parent_path() / "tarvex-portal-secret.txt");
 }

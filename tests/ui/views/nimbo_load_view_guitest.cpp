@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QPointer>
@@ -36,8 +37,8 @@ std::string InstallerScript(const std::string& key) {
 class LoadView : public ::testing::Test {
  protected:
   void SetUp() override {
-    // "absent" is not found; "broken" breaks off after 30 %; "held" stops after 40 % until
-    // the server goes; any other key is a working installer.
+    // "absent" is not found; "broken" breaks off after 30 % every time; "held" stops after
+    // 40 % until the server goes; any other key is a working installer.
     m_server.Routes().Get(R"(/games/([^/]+)/download-[^/]+\.exe)", [this](const httplib::Request& request,
                                                                           httplib::Response& response) {
       {
@@ -62,6 +63,11 @@ class LoadView : public ::testing::Test {
         response.set_content(InstallerScript(key), "application/octet-stream");
       }
     });
+    // "corrupt" publishes a checksum its installer does not have.
+    m_server.Routes().Get("/games/corrupt/download-corrupt.exe.sha256", [](const httplib::Request&,
+                                                                           httplib::Response& response) {
+      response.set_content(std::string(64, '0') + "  download-corrupt.exe\n", "text/plain");
+    });
     m_server.Start();
     m_fakes.services.hosts.download = m_server.Host();
     m_fakes.services.hosts.downloadScheme = QStringLiteral("http");
@@ -73,9 +79,10 @@ class LoadView : public ::testing::Test {
   }
 
   NimboLoadView* Open(const QString& key, std::chrono::milliseconds startDelay = 50ms) {
-    m_view = new NimboLoadView(m_fakes.services.Get(), m_fakes.main, key, QStringLiteral("params-12345"));
+    m_view = new NimboLoadView(m_fakes.services.Get(), m_fakes.main, key);
     m_view->SetStartDelay(startDelay);
     m_view->SetStallTimeout(5s);
+    m_view->SetBackOffUnit(10ms);
     m_view->OnInitDialog();
     m_view->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(m_view.data()));
@@ -105,7 +112,7 @@ class LoadView : public ::testing::Test {
 
 TEST_F(LoadView, SetUpGivesTheSkinnedWindowItsBarAndHiddenButton) {
   testing::TraceCapture traces;
-  NimboLoadView unset(m_fakes.services.Get(), m_fakes.main, QStringLiteral("x"), QString());
+  NimboLoadView unset(m_fakes.services.Get(), m_fakes.main, QStringLiteral("x"));
   Open(QStringLiteral("setup"), 10s);
   EXPECT_EQ(m_view->windowTitle(), QStringLiteral("TarvexLOAD"));
   EXPECT_EQ(m_view->size(), QSize(616, 228));
@@ -149,7 +156,8 @@ TEST_F(LoadView, ClosingWithinTheFirstTwoSecondsStartsNoDownload) {
   EXPECT_TRUE(NothingStarted());
 }
 
-TEST_F(LoadView, ASuccessfulDownloadInstallsStartsTheGameAndHandsBack) {
+// The hand-back's request starts the installed game; the window starts nothing itself.
+TEST_F(LoadView, ASuccessfulDownloadInstallsAndHandsBack) {
   testing::TraceCapture traces;
   m_fakes.services.clock.Set(4294967000u);  // 49 days after start: a negative signed tick
   m_fakes.main.window.hide();
@@ -160,10 +168,8 @@ TEST_F(LoadView, ASuccessfulDownloadInstallsStartsTheGameAndHandsBack) {
   ASSERT_TRUE(QTest::qWaitFor([this] { return m_view.isNull(); }, kWaitMs));
 
   EXPECT_EQ(Targets(), std::vector<std::string>{"/games/mir/download-mir.exe?t=-296"});
-  const QString game = paths::GameExecutable(QStringLiteral("mir"));
-  ASSERT_EQ(m_fakes.services.programStarter.Calls().size(), 1u);
-  EXPECT_EQ(m_fakes.services.programStarter.Calls()[0].program, game);
-  EXPECT_EQ(m_fakes.services.programStarter.Calls()[0].arguments, QStringList{"params-12345"});
+  EXPECT_TRUE(QFile::exists(paths::GameExecutable(QStringLiteral("mir"))));
+  EXPECT_TRUE(m_fakes.services.programStarter.Calls().empty());
   EXPECT_TRUE(m_fakes.main.window.isVisible());
   EXPECT_EQ(m_fakes.main.starts, std::vector<int>{500});
   ASSERT_FALSE(progress.isEmpty());
@@ -196,6 +202,22 @@ TEST_F(LoadView, AFailedDownloadLeavesTheWindowAsItStopped) {
     const std::lock_guard lock(m_mutex);
     m_targets.clear();
   }
+}
+
+// The installer is deleted unrun, and the window says why in both languages.
+TEST_F(LoadView, AnInstallerThatMissesItsChecksumIsReportedOnTheWindow) {
+  Open(QStringLiteral("corrupt"));
+  ASSERT_TRUE(DownloadEnded());
+  ASSERT_FALSE(m_view.isNull());
+  auto* notice = qobject_cast<QLabel*>(FindControl(m_view.data(), NimboLoadView::kNoticeId));
+  ASSERT_NE(notice, nullptr);
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_TRUE(notice->text().contains(QStringLiteral("손상")));
+  EXPECT_TRUE(notice->text().contains(QStringLiteral("损坏")));
+  testing::SaveScreenshot(m_view.data(), QStringLiteral("load_window_corrupt"));
+  EXPECT_TRUE(NothingStarted());
+  EXPECT_FALSE(QFile::exists(paths::GameExecutable(QStringLiteral("corrupt"))));
+  EXPECT_TRUE(QDir(paths::InstallerFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 TEST_F(LoadView, ClosingDuringTheTransferCancelsIt) {

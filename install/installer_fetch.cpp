@@ -1,0 +1,92 @@
+#include "install/installer_fetch.h"
+
+#include "install/installer_checksum.h"
+#include "install/installer_hash.h"
+#include "platform/trace.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <optional>
+#include <thread>
+
+namespace tarvex {
+namespace {
+
+// How often a back-off wait looks at the cancel flag.
+constexpr std::chrono::milliseconds kCancelPoll{20};
+
+}  // namespace
+
+InstallerFetch::InstallerFetch(QString address, QString destination, const std::atomic<bool>& cancelled)
+    : m_address(std::move(address)), m_destination(std::move(destination)), m_cancelled(cancelled) {}
+
+bool InstallerFetch::BackOff(int attempt) const {
+  const auto until = std::chrono::steady_clock::now() + m_backOffUnit * (1 << (attempt - 2));
+  while (std::chrono::steady_clock::now() < until) {
+    if (m_cancelled.load()) return false;
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+        kCancelPoll, until - std::chrono::steady_clock::now()));
+  }
+  return !m_cancelled.load();
+}
+
+InstallerFetch::Result InstallerFetch::Run() {
+  std::optional<InstallerChecksum::Answer> checksum;
+  std::optional<InstallerHash> hash;
+  bool restarted = false;
+  for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+    if (attempt > 1 && !restarted && !BackOff(attempt)) return Result::Cancelled;
+    restarted = false;
+    if (!checksum) {
+      const InstallerChecksum::Answer answer = InstallerChecksum::Fetch(m_address, m_cancelled, m_stallTimeout);
+      if (answer.kind == InstallerChecksum::Kind::Cancelled) return Result::Cancelled;
+      if (answer.kind == InstallerChecksum::Kind::Transient) continue;
+      checksum = answer;
+    }
+    const bool verifies = checksum->kind == InstallerChecksum::Kind::Sum;
+    if (verifies && !hash) hash.emplace();
+    InstallerTransfer transfer(m_address, m_destination, m_cancelled);
+    transfer.SetStallTimeout(m_stallTimeout);
+    transfer.SetProgress(m_progress);
+    transfer.SetHash(verifies ? &*hash : nullptr);
+    switch (transfer.Run()) {
+      case InstallerTransfer::Result::Done:
+        return verifies ? Verify(checksum->sum, hash->Result()) : Result::Ready;
+      case InstallerTransfer::Result::Cancelled:
+        return Result::Cancelled;
+      case InstallerTransfer::Result::Failed:
+        return Result::Failed;
+      case InstallerTransfer::Result::Restart:
+        // The kept part is gone: the next attempt asks for the whole file, without a wait.
+        restarted = true;
+        continue;
+      case InstallerTransfer::Result::Transient:
+        break;
+    }
+  }
+  return Result::Failed;
+}
+
+InstallerFetch::Result InstallerFetch::Verify(const QByteArray& expected, const QByteArray& actual) const {
+  if (expected == actual) return Result::Ready;
+  TraceFormat(QStringLiteral("----------installer checksum mismatch----------%s\n"), m_destination);
+  QFile::remove(m_destination);
+  QFile::remove(InstallerTransfer::PartialPath(m_destination));
+  QFile::remove(InstallerTransfer::TagPath(m_destination));
+  return Result::Corrupt;
+}
+
+void InstallerFetch::RemoveStalePartials(const QString& folder) {
+  const QDateTime oldest = QDateTime::currentDateTimeUtc().addSecs(-std::chrono::seconds(kPartialLifetime).count());
+  const QFileInfoList partials = QDir(folder).entryInfoList({QStringLiteral("*.part")}, QDir::Files | QDir::Hidden);
+  for (const QFileInfo& partial : partials) {
+    if (partial.lastModified().toUTC() >= oldest) continue;
+    QFile::remove(partial.filePath());
+    QFile::remove(partial.filePath() + QStringLiteral(".tag"));
+  }
+}
+
+}  // namespace tarvex

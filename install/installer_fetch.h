@@ -1,0 +1,50 @@
+#pragma once
+
+#include "install/installer_transfer.h"
+
+#include <QString>
+
+#include <atomic>
+#include <chrono>
+
+namespace tarvex {
+
+// Gets an installer to `destination` the way a real network needs: up to five attempts,
+// each resuming what the last one kept, with back-off waits of one, two, four and eight
+// units (seconds unless set) between them; a client error or a refused redirect ends it at
+// once. When the host publishes a checksum file, the installer is kept only when its
+// SHA-256, taken while the bytes arrive, matches; otherwise it and its partial file are
+// deleted. Cancelling ends any attempt or wait at once and keeps the partial file. The
+// checksum file is fetched before the first attempt that gets through to the host.
+class InstallerFetch {
+ public:
+  enum class Result { Ready, Failed, Corrupt, Cancelled };
+  static constexpr int kAttempts = 5;
+  // Partial files untouched for this long are removed by RemoveStalePartials().
+  static constexpr std::chrono::hours kPartialLifetime{24 * 7};
+
+  InstallerFetch(QString address, QString destination, const std::atomic<bool>& cancelled);
+
+  void SetStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
+  void SetProgress(InstallerTransfer::Progress progress) { m_progress = std::move(progress); }
+  void SetBackOffUnit(std::chrono::milliseconds unit) { m_backOffUnit = unit; }
+
+  Result Run();
+
+  // Removes the partial files (and their tags) in `folder` older than kPartialLifetime.
+  static void RemoveStalePartials(const QString& folder);
+
+ private:
+  // Waits before attempt `attempt` (2 and up); false when cancelled meanwhile.
+  bool BackOff(int attempt) const;
+  Result Verify(const QByteArray& expected, const QByteArray& actual) const;
+
+  QString m_address;
+  QString m_destination;
+  const std::atomic<bool>& m_cancelled;
+  std::chrono::milliseconds m_stallTimeout{std::chrono::seconds(60)};
+  std::chrono::milliseconds m_backOffUnit{std::chrono::seconds(1)};
+  InstallerTransfer::Progress m_progress;
+};
+
+}  // namespace tarvex

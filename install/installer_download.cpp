@@ -14,7 +14,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSet>
-#include <QThread>
 
 #include <atomic>
 #include <condition_variable>

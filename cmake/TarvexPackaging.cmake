@@ -30,9 +30,10 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 # A launcher of web and client games that contains no game itself.
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 # Libraries the binaries link are found by dpkg-shlibdeps; listed by hand is only what it
-# cannot see: libcurl, loaded by the first transfer, and the programs the launcher runs.
+# cannot see: libcurl, loaded by the first transfer, libcrypto (libssl3), loaded by the
+# first installer checksum, and the programs the launcher runs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4, libssl3, xdg-utils")
 # Windows client games and their installers run through wine; web games need none.
 # Without XWayland, the launcher runs as a native Wayland client.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine, qt6-wayland")

@@ -9,9 +9,9 @@
 
 namespace tarvex {
 
-// Gets an installer to `destination` the way a real network needs: up to five attempts,
-// each resuming what the last one kept, with back-off waits of one, two, four and eight
-// units (seconds unless set) between them; a client error or a refused redirect ends it at
+// Gets an installer to `destination` the way a real network needs: a first attempt and up
+// to five more, each resuming what the last one kept, with back-off waits of one, two,
+// four, eight and sixteen units (seconds unless set) before them; a client error or a refused redirect ends it at
 // once. When the host publishes a checksum file, the installer is kept only when its
 // SHA-256, taken while the bytes arrive, matches; otherwise it and its partial file are
 // deleted. Cancelling ends any attempt or wait at once and keeps the partial file. The
@@ -19,7 +19,7 @@ namespace tarvex {
 class InstallerFetch {
  public:
   enum class Result { Ready, Failed, Corrupt, Cancelled };
-  static constexpr int kAttempts = 5;
+  static constexpr int kAttempts = 6;
   // Partial files untouched for this long are removed by RemoveStalePartials().
   static constexpr std::chrono::hours kPartialLifetime{24 * 7};
 

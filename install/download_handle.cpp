@@ -33,7 +33,8 @@ bool DownloadHandle::IsTransient(CURLcode code) {
   }
 }
 
-void DownloadHandle::Configure(const CurlApi& curl, CURL* handle, const QByteArray& address) {
+void DownloadHandle::Configure(const CurlApi& curl, CURL* handle, const QByteArray& address,
+                               const QByteArray& trustedCertificates) {
   curl.easySetopt(handle, CURLOPT_URL, address.constData());
   curl.easySetopt(handle, CURLOPT_NOSIGNAL, 1L);
   curl.easySetopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -41,6 +42,7 @@ void DownloadHandle::Configure(const CurlApi& curl, CURL* handle, const QByteArr
   curl.easySetopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
   curl.easySetopt(handle, CURLOPT_MAXREDIRS, kMaxRedirects);
   curl.easySetopt(handle, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+  if (!trustedCertificates.isEmpty()) curl.easySetopt(handle, CURLOPT_CAINFO, trustedCertificates.constData());
 }
 
 }  // namespace tarvex

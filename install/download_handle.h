@@ -11,7 +11,8 @@ struct CurlApi;
 
 // What every request to the download host has in common: http and https only, redirects
 // followed (at most ten) but never from https down to http, a connection time-out, no
-// signals.
+// signals. The peer is checked against the system's certificate authorities, or against
+// `trustedCertificates` (a PEM file) alone when one is given.
 class DownloadHandle {
  public:
   // The protocols a redirect of `address` may go to: an https download stays on https.
@@ -21,7 +22,8 @@ class DownloadHandle {
   // are not.
   static bool IsTransient(CURLcode code);
 
-  static void Configure(const CurlApi& curl, CURL* handle, const QByteArray& address);
+  static void Configure(const CurlApi& curl, CURL* handle, const QByteArray& address,
+                        const QByteArray& trustedCertificates = {});
 };
 
 }  // namespace tarvex

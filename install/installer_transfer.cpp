@@ -193,7 +193,7 @@ InstallerTransfer::Result InstallerTransfer::Run() {
   }
   const std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headerList(headers, curl->slistFreeAll);
   CURL* handle = easy.get();
-  DownloadHandle::Configure(*curl, handle, m_address.toUtf8());
+  DownloadHandle::Configure(*curl, handle, m_address.toUtf8(), QFile::encodeName(m_trustedCertificates));
   curl->easySetopt(handle, CURLOPT_HTTPHEADER, headers);
   curl->easySetopt(handle, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
   curl->easySetopt(handle, CURLOPT_HEADERFUNCTION, &ReadHeader);

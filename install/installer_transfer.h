@@ -41,6 +41,8 @@ class InstallerTransfer {
 
   // No bytes for this long ends the attempt as Transient (60 s unless set).
   void SetStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
+  // Certificates (a PEM file) to trust instead of the system's: a server with its own.
+  void SetTrustedCertificates(const QString& caFile) { m_trustedCertificates = caFile; }
   void SetProgress(Progress progress) { m_progress = std::move(progress); }
   // Every byte of the finished installer goes through `hash` exactly once: on a resume the
   // kept part first, read back once. Null: nothing is hashed.
@@ -66,6 +68,7 @@ class InstallerTransfer {
   QString m_destination;
   const std::atomic<bool>& m_cancelled;
   std::chrono::milliseconds m_stallTimeout{std::chrono::seconds(60)};
+  QString m_trustedCertificates;
   Progress m_progress;
   InstallerHash* m_hash = nullptr;
   QFile m_partial;

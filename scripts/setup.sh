@@ -6,7 +6,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin
   libcurl4-openssl-dev libcpp-httplib-dev
-  googletest libgtest-dev
+  googletest libgtest-dev openssl
   xvfb xauth x11-utils xdotool openbox wmctrl imagemagick fonts-noto-cjk fonts-dejavu-core
   desktop-file-utils xdg-utils
   lintian appstream

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -24,6 +25,15 @@ std::string Body(std::size_t size) {
   std::string body(size, '\0');
   for (std::size_t i = 0; i < size; ++i) body[i] = static_cast<char>(i * 7 + i / 251);
   return body;
+}
+
+// A self-signed certificate for 127.0.0.1 and its key, made for this run.
+bool MakeCertificate(const QString& certificate, const QString& key) {
+  QProcess openssl;
+  openssl.start(QStringLiteral("openssl"),
+                {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj", "/CN=127.0.0.1", "-addext",
+                 "subjectAltName=IP:127.0.0.1", "-keyout", key, "-out", certificate});
+  return openssl.waitForFinished(30000) && openssl.exitStatus() == QProcess::NormalExit && openssl.exitCode() == 0;
 }
 
 class InstallerTransferTest : public ::testing::Test {
@@ -246,6 +256,46 @@ TEST_F(InstallerTransferTest, CancellingStopsAndCleansUp) {
             Result::Cancelled);
   EXPECT_GT(reports, 0);
   EXPECT_TRUE(Files().isEmpty());
+}
+
+// An https download goes on over https only: a redirect down to plain http, where anybody
+// on the way could swap the installer, ends it for good before that host is asked. The
+// redirect to https shows the certificate is trusted, so the refusal is the redirect's.
+TEST_F(InstallerTransferTest, HttpsIsNeverRedirectedToHttp) {
+  QTemporaryDir keys;
+  const QString certificate = keys.filePath(QStringLiteral("cert.pem"));
+  const QString key = keys.filePath(QStringLiteral("key.pem"));
+  ASSERT_TRUE(MakeCertificate(certificate, key));
+  std::atomic<int> plainRequests{0};
+  testing::TestHttpServer plain;
+  plain.Routes().Get("/k-7z.exe", [&](const httplib::Request&, httplib::Response& res) {
+    ++plainRequests;
+    res.set_content(Body(300000), "application/octet-stream");
+  });
+  plain.Start();
+  testing::TestHttpServer secure(certificate, key);
+  secure.Routes().Get("/ok", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(Body(300000), "application/octet-stream");
+  });
+  secure.Routes().Get("/to-https", [&](const httplib::Request&, httplib::Response& res) {
+    res.set_redirect(secure.Url("/ok").toStdString());
+  });
+  secure.Routes().Get("/to-http", [&](const httplib::Request&, httplib::Response& res) {
+    res.set_redirect(plain.Url("/k-7z.exe").toStdString());
+  });
+  secure.Start();
+  const auto fetch = [&](const char* path) {
+    InstallerTransfer transfer(secure.Url(path), Destination(), m_cancelled);
+    transfer.SetTrustedCertificates(certificate);
+    return transfer.Run();
+  };
+
+  EXPECT_EQ(fetch("/to-http"), Result::Failed);
+  EXPECT_EQ(plainRequests, 0);
+  EXPECT_TRUE(Files().isEmpty()) << Files().join(' ').toStdString();
+
+  EXPECT_EQ(fetch("/to-https"), Result::Done);
+  EXPECT_EQ(Installed(), QByteArray::fromStdString(Body(300000)));
 }
 
 TEST_F(InstallerTransferTest, UnreachableHostIsWorthRetryingButNotHttpIsNot) {

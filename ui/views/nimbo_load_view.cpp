@@ -112,16 +112,25 @@ void NimboLoadView::StartDownload() {
 }
 
 void NimboLoadView::OnFinished(InstallerDownload::Outcome outcome) {
-  if (outcome == InstallerDownload::Outcome::Corrupt) {
-    // Said on the window rather than in a message box: a box's nested loop would run under
-    // a window that the main window may close meanwhile. The bar shows where it stopped.
-    m_notice->setText(QStringLiteral("설치 파일이 손상되어 삭제했습니다. 창을 닫고 다시 시도해 주세요.\n"
-                                     "安装文件已损坏并已删除，请关闭窗口后重试。"));
-    m_notice->show();
+  switch (outcome) {
+    case InstallerDownload::Outcome::Installed:
+      break;
+    case InstallerDownload::Outcome::Corrupt:
+      // Said on the window rather than in a message box: a box's nested loop would run
+      // under a window that the main window may close meanwhile. The bar shows where it
+      // stopped.
+      m_notice->setText(QStringLiteral("설치 파일이 손상되어 삭제했습니다. 창을 닫고 다시 시도해 주세요.\n"
+                                       "安装文件已损坏并已删除，请关闭窗口后重试。"));
+      m_notice->show();
+      return;
+    case InstallerDownload::Outcome::WineMissing:
+      TellWineMissing(m_services.prompt, this, m_strGameKey);
+      return;
+    case InstallerDownload::Outcome::Failed:
+    case InstallerDownload::Outcome::Cancelled:
+      // A failed download leaves the window as it is; a cancelled one was closed already.
+      return;
   }
-  // A failed download leaves the window as it is; a cancelled one was closed already.
-  if (outcome == InstallerDownload::Outcome::WineMissing) TellWineMissing(m_services.prompt, this, m_strGameKey);
-  if (outcome != InstallerDownload::Outcome::Installed) return;
   close();
   if (QWidget* main = m_mainWindow.MainWidget()) main->show();
   m_mainWindow.StartTimer1(kReturnTimerMs);

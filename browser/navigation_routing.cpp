@@ -1,6 +1,6 @@
 #include "browser/navigation_routing.h"
 
-#include "platform/default_browser.h"
+#include "platform/web_address.h"
 
 namespace tarvex::route {
 namespace {

@@ -1,17 +1,11 @@
 #include "platform/default_browser.h"
 
 #include "platform/trace.h"
+#include "platform/web_address.h"
 
 #include <QDesktopServices>
 
 namespace tarvex {
-
-bool IsWebAddress(const QString& address) {
-  const QUrl url(address, QUrl::StrictMode);
-  const QString scheme = url.scheme().toLower();
-  return url.isValid() && !url.host().isEmpty() &&
-         (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
-}
 
 bool DefaultBrowser::Open(const QString& address) {
   if (!IsWebAddress(address)) {

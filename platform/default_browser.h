@@ -19,10 +19,6 @@ class DefaultBrowser {
   virtual void Hand(const QUrl& url) = 0;
 };
 
-// Whether `address` is an http or https address with a host: the only kind that may leave
-// the launcher, or that a pop-up may load into a launcher window.
-bool IsWebAddress(const QString& address);
-
 // Hands addresses to the desktop's default browser.
 class DesktopDefaultBrowser final : public DefaultBrowser {
  protected:

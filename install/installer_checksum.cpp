@@ -67,7 +67,9 @@ InstallerChecksum::Answer InstallerChecksum::Fetch(const QString& installerAddre
   long status = 0;
   curl->easyGetinfo(handle, CURLINFO_RESPONSE_CODE, &status);
   if (cancelled.load()) return {Kind::Cancelled, {}};
-  if (code == CURLE_OK && status == 404) return {Kind::None, {}};
+  // A 404 means no checksum, whatever error page comes with it (one past the size cap
+  // ends the transfer with a write error).
+  if (status == 404 && (code == CURLE_OK || code == CURLE_WRITE_ERROR)) return {Kind::None, {}};
   const QByteArray sum = code == CURLE_OK && status == 200 ? Parse(body) : QByteArray();
   if (sum.isEmpty()) {
     TraceFormat(QStringLiteral("----------checksum not read----------%s\n"),

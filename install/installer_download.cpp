@@ -175,16 +175,18 @@ InstallerDownload::Outcome InstallerDownload::Shared::Install(const QString& ins
   process.waitForFinished(-1);
   if (!InstallerSession::WaitUntilEnded(session, kSessionLimit))
     TraceFormat(QStringLiteral("----------installer still running----------%s\n"), installer);
-  // The window closed meanwhile: the installer has finished its work, nobody hands back.
-  if (cancelled.load()) return Outcome::Cancelled;
   const QString executable = paths::GameExecutable(gameKey);
-  if (!QFileInfo(executable).isFile()) {
+  const bool installed = QFileInfo(executable).isFile();
+  // The installer has done its work: it goes, whether or not anyone waits for the outcome.
+  if (installed) QFile::remove(installer);
+  // The window closed meanwhile: nobody hands back.
+  if (cancelled.load()) return Outcome::Cancelled;
+  if (!installed) {
     // Handing back now would make the main window ask again, find the game missing and
     // download it once more, over and over: the window stays instead, as after a failure.
     TraceFormat(QStringLiteral("----------installer left no game----------%s\n"), executable);
     return Outcome::Failed;
   }
-  QFile::remove(installer);
   return Outcome::Installed;
 }
 

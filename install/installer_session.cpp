@@ -41,7 +41,7 @@ bool InstallerSession::IsRunning(qint64 leader) {
     ProcessStat stat;
     if (!ReadStat(pid, stat) || stat.state == 'Z') continue;
     // A child that made a group of its own stays in the session.
-    if (stat.session == leader || stat.group == leader) return true;
+    if (stat.session == leader) return true;
   }
   return false;
 }

@@ -41,13 +41,32 @@ bool IsWorthRetrying(long status, CURLcode code) {
   return DownloadHandle::IsTransient(code);
 }
 
-// The first byte position of "bytes FIRST-LAST/TOTAL", or -1.
-std::int64_t RangeStart(const QByteArray& contentRange) {
+struct ContentRange {
+  std::int64_t first = -1;
+  std::int64_t total = -1;  // -1 when the server does not say ("*")
+};
+
+// "bytes FIRST-LAST/TOTAL"; first -1 when it is not one.
+ContentRange ParseContentRange(const QByteArray& contentRange) {
   const QByteArray unit = QByteArrayLiteral("bytes ");
-  if (!contentRange.startsWith(unit)) return -1;
-  bool ok = false;
-  const std::int64_t first = contentRange.mid(unit.size()).split('-').constFirst().toLongLong(&ok);
-  return ok ? first : -1;
+  if (!contentRange.startsWith(unit)) return {};
+  const QList<QByteArray> parts = contentRange.mid(unit.size()).split('/');
+  bool firstOk = false;
+  const std::int64_t first = parts.constFirst().split('-').constFirst().toLongLong(&firstOk);
+  bool totalOk = false;
+  const std::int64_t total = parts.size() == 2 ? parts.constLast().toLongLong(&totalOk) : -1;
+  return {firstOk ? first : -1, totalOk ? total : -1};
+}
+
+// What a server names a version of the file by, when it fits into a request header again:
+// printable ASCII, not too long. Anything else is no validator at all.
+QByteArray UsableValidator(const QByteArray& value) {
+  constexpr qsizetype kLongest = 256;
+  if (value.size() > kLongest) return {};
+  for (const char c : value) {
+    if (c < 0x20 || c > 0x7e) return {};
+  }
+  return value;
 }
 
 }  // namespace
@@ -106,22 +125,29 @@ bool InstallerTransfer::OnBody(const char* data, qint64 size) {
 }
 
 bool InstallerTransfer::StartBody() {
+  // A weak ETag cannot stand for the bytes in If-Range; the date can.
+  const bool strongTag = !m_etag.isEmpty() && !m_etag.startsWith("W/");
   if (m_status == 206) {
-    if (RangeStart(m_contentRange) != m_kept || m_kept == 0) {
+    const ContentRange range = ParseContentRange(m_contentRange);
+    // The rest of the kept part, of the same file: a server that ignores If-Range would
+    // send the rest of another version, named by another validator.
+    const QByteArray answered = m_validator.startsWith('"') ? (strongTag ? m_etag : QByteArray()) : m_lastModified;
+    if (m_kept == 0 || range.first != m_kept || (!answered.isEmpty() && answered != m_validator)) {
       m_restart = true;
       return false;
     }
-  } else {
-    // The server ignored the range, or the file changed: all of it comes again.
-    m_kept = 0;
-    if (!Truncate()) {
-      m_writeFailed = true;
-      return false;
-    }
-    if (m_hash) m_hash->Reset();
+    m_total = range.total;
+    m_bodyStarted = true;
+    return true;
   }
-  // A weak ETag cannot stand for the bytes in If-Range; the date can.
-  m_validator = !m_etag.isEmpty() && !m_etag.startsWith("W/") ? m_etag : m_lastModified;
+  // The server ignored the range, or the file changed: all of it comes again.
+  m_kept = 0;
+  if (!Truncate()) {
+    m_writeFailed = true;
+    return false;
+  }
+  if (m_hash) m_hash->Reset();
+  m_validator = UsableValidator(strongTag ? m_etag : m_lastModified);
   QFile tag(TagPath(m_destination));
   const bool tagged = m_validator.isEmpty() ? (!tag.exists() || tag.remove())
                                             : tag.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
@@ -225,9 +251,14 @@ InstallerTransfer::Result InstallerTransfer::Finish(long status, int code) {
     Discard();
     return Result::Restart;
   }
-  const bool complete = code == CURLE_OK && IsSuccessStatus(status) && !m_writeFailed &&
+  const bool received = code == CURLE_OK && IsSuccessStatus(status) && !m_writeFailed &&
                         (m_bodyStarted || StartBody()) && m_partial.flush();
-  if (complete) {
+  if (received && m_total >= 0 && m_partial.size() != m_total) {
+    // A range that stopped short of the file's end: the rest comes next time.
+    Keep();
+    return Result::Transient;
+  }
+  if (received) {
     m_partial.close();
     QFile::remove(TagPath(m_destination));
     std::error_code renameError;

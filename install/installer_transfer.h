@@ -74,6 +74,7 @@ class InstallerTransfer {
   QFile m_partial;
   std::int64_t m_kept = 0;  // bytes of the partial file this answer continues
   QByteArray m_validator;  // what the kept part was downloaded under
+  std::int64_t m_total = -1;  // the whole file's size, as a 206 gives it; -1 unknown
   // The answer being received (the last one, after redirects).
   long m_status = 0;
   QByteArray m_contentRange;

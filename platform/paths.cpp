@@ -38,6 +38,8 @@ bool IsPrivateFolder(const QString& folder) {
 
 // The user's runtime folder for the instance socket and its lock. Without one, a private
 // folder in the temporary folder (short enough for a socket path), else one in the cache.
+// When neither can be had, a fresh one of its own: safe, though a later start will not
+// find this instance there.
 QString RuntimeFolder() {
   const QByteArray runtimeDir = qgetenv("XDG_RUNTIME_DIR");
   if (runtimeDir.startsWith('/')) return WithSlash(QString::fromLocal8Bit(runtimeDir));
@@ -48,8 +50,8 @@ QString RuntimeFolder() {
     if (IsPrivateFolder(folder)) return WithSlash(folder);
     TraceFormat(QStringLiteral("----------instance folder refused----------%s\n"), folder);
   }
-  // Below the user's own home: nobody else should be able to have put anything there.
-  return WithSlash(candidates[1]);
+  QByteArray fresh = QFile::encodeName(candidates[0] + QStringLiteral("-XXXXXX"));
+  return ::mkdtemp(fresh.data()) ? WithSlash(QFile::decodeName(fresh)) : QString();
 }
 
 }  // namespace

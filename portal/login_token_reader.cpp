@@ -31,6 +31,9 @@ QByteArray ReadTokenBytes(const QString& path) {
     ::close(fd);
     return {};
   }
+  // A plain file, read as one: a file system that honours the flag for files (FUSE, NFS)
+  // must not cut the token short.
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   QByteArray bytes(kTokenBytes, '\0');
   qsizetype filled = 0;
   while (filled < kTokenBytes) {

@@ -91,6 +91,14 @@ TEST(PathsTest, WithoutARuntimeFolderTheSocketIsInAPrivateFolder) {
     EXPECT_TRUE(S_ISDIR(info.st_mode));
     EXPECT_EQ(info.st_mode & 0777, 0700u);
   }
+  // Both refused: a fresh folder of its own, never one of the refused ones.
+  ASSERT_TRUE(QDir(inCache).removeRecursively());
+  ASSERT_TRUE(QFile::link(dir.path() + "/mine", inCache));
+  const QString socket = paths::InstanceSocket("Tarvex Center");
+  EXPECT_TRUE(socket.startsWith(prepared + "-")) << socket.toStdString();
+  struct stat info {};
+  ASSERT_EQ(::lstat(QFile::encodeName(QFileInfo(socket).path()).constData(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "install/installer_fetch.h"
 #include "install/installer_session.h"
 #include "platform/paths.h"
+#include "platform/program_environment.h"
 #include "platform/program_starter.h"
 #include "platform/trace.h"
 #include "platform/worker_threads.h"
@@ -163,6 +164,7 @@ InstallerDownload::Outcome InstallerDownload::Shared::Install(const QString& ins
   process.setProgram(command.program);
   process.setArguments(command.arguments);
   process.setWorkingDirectory(paths::InstallerFolder());
+  process.setProcessEnvironment(ProgramEnvironment());
   process.setProcessChannelMode(QProcess::ForwardedChannels);
   process.setChildProcessModifier(&InstallerSession::BecomeLeader);
   process.start();

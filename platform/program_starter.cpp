@@ -1,5 +1,7 @@
 #include "platform/program_starter.h"
 
+#include "platform/program_environment.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -33,6 +35,7 @@ bool ProcessProgramStarter::StartDetached(const QString& program, const QStringL
   process.setProgram(command.program);
   process.setArguments(command.arguments);
   process.setWorkingDirectory(QFileInfo(program).absolutePath());
+  process.setProcessEnvironment(ProgramEnvironment());
   return process.startDetached();
 }
 

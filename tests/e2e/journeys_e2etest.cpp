@@ -231,6 +231,10 @@ TEST_F(JourneyTest, ClientGameIsDownloadedInstalledStartedAndGetsItsShortcut) {
   QFile log(arguments);
   ASSERT_TRUE(log.open(QIODevice::ReadOnly));
   EXPECT_EQ(QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts), QStringList({"PARAMS123"}));
+  // The game gets the engine switches the launcher was started with, not its own.
+  QFile switches(m_desktop.GamesFolder() + "/hero/engine-switches.log");
+  ASSERT_TRUE(switches.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromLocal8Bit(switches.readAll().trimmed()), qEnvironmentVariable("QTWEBENGINE_CHROMIUM_FLAGS"));
   QStringList ranges;
   for (const QJsonObject& request : portal.Requests()) {
     if (request.value("path").toString() == "/games/hero/download-hero.exe")

@@ -15,12 +15,14 @@ namespace portal {
 
 namespace {
 
-// The stand-in game: records its arguments (one line per run, joined by blanks) next to
-// itself, then stays up for a second like a program that starts.
+// The stand-in game: records its arguments (one line per run, joined by blanks) and the
+// browser-engine switches it was started with next to itself, then stays up for a second
+// like a program that starts.
 constexpr const char* kGameScript = R"SH(#!/bin/sh
 # @KEY@: stand-in game installed by the Tarvex reference portal.
 here=$(cd "$(dirname "$0")" && pwd)
 printf '%s\n' "$*" >> "$here/args.log"
+printf '%s\n' "${QTWEBENGINE_CHROMIUM_FLAGS-}" >> "$here/engine-switches.log"
 sleep 1
 exit 0
 )SH";

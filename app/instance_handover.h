@@ -56,7 +56,6 @@ class InstanceHandover final : public QObject {
   // Reads what has already arrived without waiting for the event loop: true when a newer
   // instance has told this one to end, now or before.
   bool PollInstanceMessage();
-  bool IsToldToEnd() const { return m_toldToEnd; }
 
  Q_SIGNALS:
   // A newer instance told this one to end. Emitted once.

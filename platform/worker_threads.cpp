@@ -43,10 +43,4 @@ bool WaitForWorkers(std::chrono::milliseconds timeout) {
   return workers.ended.wait_for(lock, timeout, [&] { return workers.running == 0; });
 }
 
-int RunningWorkers() {
-  WorkerCount& workers = Workers();
-  const std::lock_guard lock(workers.mutex);
-  return workers.running;
-}
-
 }  // namespace tarvex

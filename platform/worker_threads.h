@@ -17,7 +17,4 @@ void StartWorker(std::function<void()> work);
 // Waits until every started worker has ended, at most `timeout`. Returns whether all did.
 bool WaitForWorkers(std::chrono::milliseconds timeout);
 
-// Workers started and not yet ended.
-int RunningWorkers();
-
 }  // namespace tarvex

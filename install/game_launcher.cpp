@@ -37,12 +37,18 @@ void GameLauncher::Launch(const QString& launchAddress) {
                                 Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
                  },
                  [this](const launch::Start& start) {
-                   // Nothing is started that is bound to fail: the user learns why, once.
-                   if (MissesWine(start.executable)) {
-                     TellWineMissing(m_prompt, nullptr, GameName(start));
-                     return;
+                   // Nothing is started that is bound to fail: the user learns why.
+                   switch (CheckRunnable(start.executable)) {
+                     case Runnability::NeedsWine:
+                       TellWineMissing(m_prompt, nullptr, GameName(start));
+                       return;
+                     case Runnability::Needs32BitWine:
+                       TellWine32Missing(m_prompt, nullptr, GameName(start));
+                       return;
+                     case Runnability::Runs:
+                       StartGame(start, m_programStarter);
+                       return;
                    }
-                   StartGame(start, m_programStarter);
                  },
              },
              launch::DecideLaunch(launchAddress));

@@ -37,7 +37,7 @@ QByteArray InstallerChecksum::Parse(const QByteArray& text) {
   const QByteArray token = text.simplified().split(' ').constFirst();
   if (token.size() != kSumHexDigits) return {};
   for (const char c : token) {
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return {};
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return {};
   }
   return QByteArray::fromHex(token);
 }
@@ -67,14 +67,17 @@ InstallerChecksum::Answer InstallerChecksum::Fetch(const QString& installerAddre
   long status = 0;
   curl->easyGetinfo(handle, CURLINFO_RESPONSE_CODE, &status);
   if (cancelled.load()) return {Kind::Cancelled, {}};
-  // A 404 means no checksum, whatever error page comes with it (one past the size cap
-  // ends the transfer with a write error).
-  if (status == 404 && (code == CURLE_OK || code == CURLE_WRITE_ERROR)) return {Kind::None, {}};
+  const QString why = QStringLiteral("%1 %2 %3").arg(address).arg(status).arg(QString::fromUtf8(curl->easyStrerror(code)));
+  // A client error means no checksum, whatever error page comes with it, whole or cut.
+  const bool clientError = status >= 400 && status < 500;
+  if (!clientError && (status >= 500 || (code != CURLE_OK && code != CURLE_WRITE_ERROR))) {
+    TraceFormat(QStringLiteral("----------checksum not read----------%s\n"), why);
+    return {Kind::Transient, {}};
+  }
   const QByteArray sum = code == CURLE_OK && status == 200 ? Parse(body) : QByteArray();
   if (sum.isEmpty()) {
-    TraceFormat(QStringLiteral("----------checksum not read----------%s\n"),
-                QStringLiteral("%1 %2 %3").arg(address).arg(status).arg(QString::fromUtf8(curl->easyStrerror(code))));
-    return {Kind::Transient, {}};
+    if (status != 404) TraceFormat(QStringLiteral("----------no checksum published----------%s\n"), why);
+    return {Kind::None, {}};
   }
   return {Kind::Sum, sum};
 }

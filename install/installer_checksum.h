@@ -10,13 +10,16 @@ namespace tarvex {
 
 // The SHA-256 a download host may publish beside an installer: the same address without
 // its query, with ".sha256" appended, in sha256sum's format (the first token is the sum
-// in 64 lowercase hex digits; the rest is ignored).
+// in 64 hex digits, either case; the rest is ignored). Only a server error or trouble on
+// the way is worth asking again: a client error (403 from an object store, 404, 410 ...),
+// or an answer that holds no sum (an HTML page, something too long), means the host
+// publishes none.
 class InstallerChecksum {
  public:
   enum class Kind {
     Sum,        // the installer must have this sum
-    None,       // the host publishes none (404): nothing to verify
-    Transient,  // the file could not be fetched or read: try again later
+    None,       // the host publishes none: nothing to verify
+    Transient,  // a 5xx or a network error: try again later
     Cancelled,
   };
   struct Answer {

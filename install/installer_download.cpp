@@ -4,11 +4,14 @@
 #include "install/installer_fetch.h"
 #include "install/installer_session.h"
 #include "platform/paths.h"
-#include "platform/program_environment.h"
+#include "platform/program_log.h"
 #include "platform/program_starter.h"
 #include "platform/trace.h"
+#include "platform/windows_program.h"
+#include "platform/wine.h"
 #include "platform/worker_threads.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -33,6 +36,9 @@ QSet<QString> g_busyKeys;
 constexpr std::chrono::milliseconds kKeyPoll{50};
 // How long the processes an installer started may run on after it has exited.
 constexpr std::chrono::minutes kSessionLimit{30};
+// How long wine may take to make its prefix: seconds on a fast disk, a minute or two on a
+// slow one or a network home.
+constexpr std::chrono::minutes kPrepareLimit{3};
 
 // Progress reports are sent at most this often (about 30 a second).
 constexpr qint64 kProgressIntervalMs = 33;
@@ -74,8 +80,11 @@ struct InstallerDownload::Shared {
   bool ClaimKey();
   void ReleaseKey();
   Outcome InstallGame();
-  InstallerFetch::Result Download(const QString& installer);
+  Outcome Download(const QString& installer);
   Outcome Install(const QString& installer);
+  // Makes the prefix a Windows installer runs in; Installed when it is ready.
+  Outcome PrepareWine(const QString& logFile);
+  void ReportPhase(Phase phase);
   void ReportProgress(std::int64_t received, std::int64_t total);
 
   std::mutex ownerMutex;
@@ -106,7 +115,10 @@ bool InstallerDownload::Shared::ClaimKey() {
   while (g_busyKeys.contains(gameKey)) {
     // An earlier window's installer still runs: this one waits for it instead of
     // downloading over it.
-    waitedForKey = true;
+    if (!waitedForKey) {
+      waitedForKey = true;
+      ReportPhase(Phase::Installing);
+    }
     if (cancelled.load()) return false;
     g_keyReleased.wait_for(lock, kKeyPoll);
   }
@@ -128,49 +140,101 @@ InstallerDownload::Outcome InstallerDownload::Shared::InstallGame() {
   const QString installer = paths::InstallerPath(gameKey);
   Trace(QStringLiteral("----------------CStringExePath-------------------\n"));
   Trace(installer);
-  switch (Download(installer)) {
+  // A whole installer is only ever there after it was downloaded (and verified) to its end
+  // by a try that could not run it: the user has installed wine since, say.
+  const QFileInfo kept(installer);
+  const bool reuses = kept.isFile() && kept.lastModified().toUTC().addSecs(
+                                           std::chrono::seconds(InstallerFetch::kPartialLifetime).count()) >
+                                           QDateTime::currentDateTimeUtc();
+  if (reuses) {
+    TraceFormat(QStringLiteral("----------installer kept from the last try----------%s\n"), installer);
+    Post([](InstallerDownload& job) { emit job.progressChanged(kProgressRange); });
+  } else if (const Outcome downloaded = Download(installer); downloaded != Outcome::Installed) {
+    return downloaded;
+  }
+  return Install(installer);
+}
+
+InstallerDownload::Outcome InstallerDownload::Shared::Download(const QString& installer) {
+  const QString folder = paths::InstallerFolder();
+  if (!QDir().mkpath(folder) || !QFile::setPermissions(folder, kOwnerOnly)) return Outcome::Failed;
+
+  InstallerFetch fetch(address, installer, cancelled);
+  fetch.SetStallTimeout(stallTimeout);
+  fetch.SetBackOffUnit(backOffUnit);
+  fetch.SetProgress([this](std::int64_t received, std::int64_t total) { ReportProgress(received, total); });
+  fetch.SetVerifying([this] { ReportPhase(Phase::Verifying); });
+  ReportPhase(Phase::Downloading);
+  switch (fetch.Run()) {
     case InstallerFetch::Result::Ready:
-      return Install(installer);
-    case InstallerFetch::Result::Cancelled:
-      return Outcome::Cancelled;
+      Post([](InstallerDownload& job) { emit job.progressChanged(kProgressRange); });
+      return Outcome::Installed;
+    case InstallerFetch::Result::Unreachable:
+      return Outcome::Unreachable;
+    case InstallerFetch::Result::Refused:
+      return Outcome::Refused;
+    case InstallerFetch::Result::NoSpace:
+      return Outcome::DiskFull;
     case InstallerFetch::Result::Corrupt:
       return Outcome::Corrupt;
+    case InstallerFetch::Result::Cancelled:
+      return Outcome::Cancelled;
     case InstallerFetch::Result::Failed:
       break;
   }
   return Outcome::Failed;
 }
 
-InstallerFetch::Result InstallerDownload::Shared::Download(const QString& installer) {
-  const QString folder = paths::InstallerFolder();
-  if (!QDir().mkpath(folder) || !QFile::setPermissions(folder, kOwnerOnly)) return InstallerFetch::Result::Failed;
-
-  InstallerFetch fetch(address, installer, cancelled);
-  fetch.SetStallTimeout(stallTimeout);
-  fetch.SetBackOffUnit(backOffUnit);
-  fetch.SetProgress([this](std::int64_t received, std::int64_t total) { ReportProgress(received, total); });
-  const InstallerFetch::Result result = fetch.Run();
-  if (result == InstallerFetch::Result::Ready)
-    Post([](InstallerDownload& job) { emit job.progressChanged(kProgressRange); });
-  return result;
+InstallerDownload::Outcome InstallerDownload::Shared::PrepareWine(const QString& logFile) {
+  if (!wine::IsPrefixReady()) ReportPhase(Phase::Preparing);
+  switch (wine::PreparePrefix(logFile, cancelled, kPrepareLimit)) {
+    case wine::Preparation::Ready:
+      return Outcome::Installed;
+    case wine::Preparation::Cancelled:
+      return Outcome::Cancelled;
+    case wine::Preparation::Failed:
+      break;
+  }
+  TraceFormat(QStringLiteral("----------wine prefix not made----------%s\n"), paths::WinePrefix());
+  return Outcome::PrepareFailed;
 }
 
 InstallerDownload::Outcome InstallerDownload::Shared::Install(const QString& installer) {
   if (cancelled.load()) return Outcome::Cancelled;
   QFile::setPermissions(installer, kOwnerOnly);
-  if (MissesWine(installer)) return Outcome::WineMissing;
+  // Kept for the next try: the download is done, only this machine lacks something.
+  switch (CheckRunnable(installer)) {
+    case Runnability::NeedsWine:
+      return Outcome::WineMissing;
+    case Runnability::Needs32BitWine:
+      return Outcome::Wine32Missing;
+    case Runnability::Runs:
+      break;
+  }
   const ProgramCommand command = CommandFor(installer, {});
+  if (!command.logFile.isEmpty()) {
+    PrepareProgramLog(gameKey);
+    if (const Outcome prepared = PrepareWine(command.logFile); prepared != Outcome::Installed) return prepared;
+  }
+  ReportPhase(Phase::Installing);
   QProcess process;
   process.setProgram(command.program);
   process.setArguments(command.arguments);
-  process.setWorkingDirectory(paths::InstallerFolder());
-  process.setProcessEnvironment(ProgramEnvironment());
-  process.setProcessChannelMode(QProcess::ForwardedChannels);
+  process.setWorkingDirectory(command.workingDirectory);
+  process.setProcessEnvironment(command.environment);
+  if (command.logFile.isEmpty()) {
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+  } else {
+    process.setStandardOutputFile(command.logFile, QIODevice::Append);
+    process.setStandardErrorFile(command.logFile, QIODevice::Append);
+  }
   process.setChildProcessModifier(&InstallerSession::BecomeLeader);
   process.start();
   if (!process.waitForStarted(-1)) {
     TraceFormat(QStringLiteral("----------installer not started----------%s\n"), installer);
-    return Outcome::Failed;
+    // Nothing here can run it: the next try downloads it again.
+    QFile::remove(installer);
+    return Outcome::NoGame;
   }
   const qint64 session = process.processId();
   // The game only exists once its installer is through, and with it whatever it started.
@@ -179,26 +243,35 @@ InstallerDownload::Outcome InstallerDownload::Shared::Install(const QString& ins
     TraceFormat(QStringLiteral("----------installer still running----------%s\n"), installer);
   const QString executable = paths::GameExecutable(gameKey);
   const bool installed = QFileInfo(executable).isFile();
-  // The installer has done its work: it goes, whether or not anyone waits for the outcome.
-  if (installed) QFile::remove(installer);
+  // The installer has done its work, or cannot do it: it goes, whether or not anyone waits
+  // for the outcome, and a next try downloads it again.
+  QFile::remove(installer);
   // The window closed meanwhile: nobody hands back.
   if (cancelled.load()) return Outcome::Cancelled;
   if (!installed) {
     // Handing back now would make the main window ask again, find the game missing and
     // download it once more, over and over: the window stays instead, as after a failure.
     TraceFormat(QStringLiteral("----------installer left no game----------%s\n"), executable);
-    return Outcome::Failed;
+    return Outcome::NoGame;
   }
   return Outcome::Installed;
 }
 
+void InstallerDownload::Shared::ReportPhase(Phase phase) {
+  Post([phase](InstallerDownload& job) { emit job.phaseChanged(phase); });
+}
+
 void InstallerDownload::Shared::ReportProgress(std::int64_t received, std::int64_t total) {
   const int value = ScaledProgress(received, total);
-  if (value == lastReported) return;
-  if (lastReported >= 0 && sinceReport.elapsed() < kProgressIntervalMs && value != kProgressRange) return;
+  if (lastReported >= 0 && sinceReport.elapsed() < kProgressIntervalMs && !(value == kProgressRange && value != lastReported))
+    return;
+  const bool moved = value != lastReported;
   lastReported = value;
   sinceReport.start();
-  Post([value](InstallerDownload& job) { emit job.progressChanged(value); });
+  Post([value, moved, received, total](InstallerDownload& job) {
+    if (moved) emit job.progressChanged(value);
+    emit job.transferChanged(received, total);
+  });
 }
 
 InstallerDownload::InstallerDownload(QString address, QString gameKey, QObject* parent)

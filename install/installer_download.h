@@ -16,7 +16,10 @@ inline constexpr char kDownloadDoneStatistics[] = "/tj/minclient?game_id=1116&ty
 
 // The download thread of one game: gets the installer to paths::InstallerPath(key)
 // (InstallerFetch: resumed, retried, verified), runs it, waits for it and every process it
-// started, and deletes it once it has left the game. It never starts the game: the
+// started, and deletes it once it has left the game. A Windows installer runs through wine
+// in the launcher's prefix, made first when missing, its output going to the game's log.
+// An installer kept from a try that could not run it (no wine, no 32-bit wine, no prefix)
+// is run again without downloading it, for as long as partial files are kept. It never starts the game: the
 // window's hand-back asks the portal again, and that answer starts the game once, with
 // its shortcut. At most one worker per game key downloads or installs: a later one waits
 // for it, and hands back at once when it left the game.
@@ -30,11 +33,26 @@ class InstallerDownload final : public QObject {
   Q_OBJECT
 
  public:
+  // What the worker is doing; the window names it.
+  enum class Phase {
+    Downloading,
+    Verifying,  // the installer is there and is checked against its checksum
+    Preparing,  // wine makes the launcher's prefix, the first time
+    Installing,  // the installer runs, or an earlier window's installer still does
+  };
+  Q_ENUM(Phase)
+
   enum class Outcome {
-    Installed,    // the installer ran to its end and left the game's executable
-    Failed,       // the download failed, or the installer could not start or left no game
-    Corrupt,      // the installer did not match its published checksum and was deleted
-    WineMissing,  // downloaded, but the installer is a Windows program and wine is missing
+    Installed,      // the installer ran to its end and left the game's executable
+    Unreachable,    // no attempt got the installer through
+    Refused,        // the download host will not give it
+    Corrupt,        // the installer did not match its published checksum and was deleted
+    DiskFull,       // it does not fit on the disk; the part that came is kept
+    WineMissing,    // downloaded, but the installer is a Windows program and wine is missing
+    Wine32Missing,  // downloaded, but a 32-bit Windows program and the wine here is 64-bit only
+    PrepareFailed,  // wine could not make the launcher's prefix
+    NoGame,         // the installer could not start, or ended without leaving the game
+    Failed,         // a local error, or a key that is refused
     Cancelled,
   };
   Q_ENUM(Outcome)
@@ -61,6 +79,9 @@ class InstallerDownload final : public QObject {
 
  signals:
   void progressChanged(int value);
+  // Bytes of the installer there so far, and its size (-1 while unknown); about 30 a second.
+  void transferChanged(qint64 received, qint64 total);
+  void phaseChanged(tarvex::InstallerDownload::Phase phase);
   void finished(tarvex::InstallerDownload::Outcome outcome);
 
  private:

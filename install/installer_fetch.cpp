@@ -34,8 +34,9 @@ bool InstallerFetch::BackOff(int attempt) const {
 }
 
 InstallerFetch::Result InstallerFetch::Run() {
+  // Known once the host has answered for it: a sum, or none.
   std::optional<InstallerChecksum::Answer> checksum;
-  std::optional<InstallerHash> hash;
+  InstallerHash hash;
   bool restarted = false;
   for (int attempt = 1; attempt <= kAttempts; ++attempt) {
     if (attempt > 1 && !restarted && !BackOff(attempt)) return Result::Cancelled;
@@ -43,20 +44,32 @@ InstallerFetch::Result InstallerFetch::Run() {
     if (!checksum) {
       const InstallerChecksum::Answer answer = InstallerChecksum::Fetch(m_address, m_cancelled, m_stallTimeout);
       if (answer.kind == InstallerChecksum::Kind::Cancelled) return Result::Cancelled;
-      if (answer.kind == InstallerChecksum::Kind::Transient) continue;
-      checksum = answer;
+      if (answer.kind != InstallerChecksum::Kind::Transient) checksum = answer;
     }
-    const bool verifies = checksum->kind == InstallerChecksum::Kind::Sum;
-    if (verifies && !hash) hash.emplace();
+    // Hashed unless the host said it publishes no sum: it may still say it has one.
+    const bool hashes = !checksum || checksum->kind == InstallerChecksum::Kind::Sum;
     InstallerTransfer transfer(m_address, m_destination, m_cancelled);
     transfer.SetStallTimeout(m_stallTimeout);
     transfer.SetProgress(m_progress);
-    transfer.SetHash(verifies ? &*hash : nullptr);
+    transfer.SetHash(hashes ? &hash : nullptr);
     switch (transfer.Run()) {
       case InstallerTransfer::Result::Done:
-        return verifies ? Verify(checksum->sum, hash->Result()) : Result::Ready;
+        if (!checksum) {
+          const InstallerChecksum::Answer answer = InstallerChecksum::Fetch(m_address, m_cancelled, m_stallTimeout);
+          if (answer.kind == InstallerChecksum::Kind::Cancelled) return Result::Cancelled;
+          if (answer.kind == InstallerChecksum::Kind::Transient)
+            TraceFormat(QStringLiteral("----------installer not verified----------%s\n"), m_destination);
+          checksum = answer;
+        }
+        if (checksum->kind != InstallerChecksum::Kind::Sum) return Result::Ready;
+        if (m_verifying) m_verifying();
+        return Verify(checksum->sum, hash.Result());
       case InstallerTransfer::Result::Cancelled:
         return Result::Cancelled;
+      case InstallerTransfer::Result::Refused:
+        return Result::Refused;
+      case InstallerTransfer::Result::NoSpace:
+        return Result::NoSpace;
       case InstallerTransfer::Result::Failed:
         return Result::Failed;
       case InstallerTransfer::Result::Restart:
@@ -67,7 +80,7 @@ InstallerFetch::Result InstallerFetch::Run() {
         break;
     }
   }
-  return Result::Failed;
+  return Result::Unreachable;
 }
 
 InstallerFetch::Result InstallerFetch::Verify(const QByteArray& expected, const QByteArray& actual) const {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 
 namespace tarvex {
 
@@ -15,10 +16,21 @@ namespace tarvex {
 // once. When the host publishes a checksum file, the installer is kept only when its
 // SHA-256, taken while the bytes arrive, matches; otherwise it and its partial file are
 // deleted. Cancelling ends any attempt or wait at once and keeps the partial file. The
-// checksum file is fetched before the first attempt that gets through to the host.
+// checksum file is asked for before each attempt until the host has answered it; while it
+// cannot be had the installer still comes (hashed all the same), and once the installer is
+// there the checksum is asked for one last time: a host whose checksum file fails spends
+// none of the installer's attempts and never keeps it from being downloaded.
 class InstallerFetch {
  public:
-  enum class Result { Ready, Failed, Corrupt, Cancelled };
+  enum class Result {
+    Ready,
+    Unreachable,  // no attempt got the installer through: the network or the host's trouble
+    Refused,      // the host will not give it (a 4xx, a refused redirect)
+    NoSpace,      // it does not fit on the disk
+    Corrupt,      // it did not match its checksum and is gone
+    Failed,       // a local error
+    Cancelled,
+  };
   static constexpr int kAttempts = 6;
   // Partial files untouched for this long are removed by RemoveStalePartials().
   static constexpr std::chrono::hours kPartialLifetime{24 * 7};
@@ -28,6 +40,8 @@ class InstallerFetch {
   void SetStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
   void SetProgress(InstallerTransfer::Progress progress) { m_progress = std::move(progress); }
   void SetBackOffUnit(std::chrono::milliseconds unit) { m_backOffUnit = unit; }
+  // Called once the installer is there and is about to be checked against its checksum.
+  void SetVerifying(std::function<void()> verifying) { m_verifying = std::move(verifying); }
 
   Result Run();
 
@@ -45,6 +59,7 @@ class InstallerFetch {
   std::chrono::milliseconds m_stallTimeout{std::chrono::seconds(60)};
   std::chrono::milliseconds m_backOffUnit{std::chrono::seconds(1)};
   InstallerTransfer::Progress m_progress;
+  std::function<void()> m_verifying;
 };
 
 }  // namespace tarvex

@@ -5,8 +5,11 @@
 #include "platform/curl_library.h"
 #include "platform/trace.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <memory>
+
+#include <sys/statvfs.h>
 
 namespace tarvex {
 namespace {
@@ -39,6 +42,11 @@ bool IsWorthRetrying(long status, CURLcode code) {
   if (status >= 500) return true;
   if (status >= 400) return false;
   return DownloadHandle::IsTransient(code);
+}
+
+// The server's answer, or where it sent us, is no: not a local failure.
+bool IsRefusal(long status, CURLcode code) {
+  return (status >= 400 && status < 500) || code == CURLE_UNSUPPORTED_PROTOCOL || code == CURLE_TOO_MANY_REDIRECTS;
 }
 
 struct ContentRange {
@@ -101,6 +109,7 @@ void InstallerTransfer::OnHeader(const QByteArray& line) {
     m_contentRange.clear();
     m_etag.clear();
     m_lastModified.clear();
+    m_contentLength = -1;
     return;
   }
   const qsizetype colon = line.indexOf(':');
@@ -110,13 +119,20 @@ void InstallerTransfer::OnHeader(const QByteArray& line) {
   if (name == "content-range") m_contentRange = value;
   else if (name == "etag") m_etag = value;
   else if (name == "last-modified") m_lastModified = value;
+  else if (name == "content-length") m_contentLength = value.toLongLong();
 }
 
 bool InstallerTransfer::OnBody(const char* data, qint64 size) {
   // An error page is no part of the installer.
   if (!IsSuccessStatus(m_status)) return true;
   if (!m_bodyStarted && !StartBody()) return false;
+  if (m_partial.pos() + size > m_end) {
+    TraceFormat(QStringLiteral("----------download longer than its size----------%s\n"), m_address);
+    m_writeFailed = true;
+    return false;
+  }
   if (m_partial.write(data, size) != size) {
+    m_noSpace = errno == ENOSPC;
     m_writeFailed = true;
     return false;
   }
@@ -137,10 +153,14 @@ bool InstallerTransfer::StartBody() {
       return false;
     }
     m_total = range.total;
+    if (m_total >= 0) m_end = m_total;
+    if (!Fits(m_total >= 0 ? m_total - m_kept : m_contentLength)) return false;
     m_bodyStarted = true;
     return true;
   }
   // The server ignored the range, or the file changed: all of it comes again.
+  if (m_contentLength >= 0) m_end = m_contentLength;
+  if (!Fits(m_contentLength)) return false;
   m_kept = 0;
   if (!Truncate()) {
     m_writeFailed = true;
@@ -158,6 +178,17 @@ bool InstallerTransfer::StartBody() {
   }
   m_bodyStarted = true;
   return true;
+}
+
+bool InstallerTransfer::Fits(std::int64_t rest) {
+  struct statvfs space {};
+  if (rest <= 0 || ::statvfs(QFile::encodeName(m_partial.fileName()).constData(), &space) != 0) return true;
+  const std::int64_t free = static_cast<std::int64_t>(space.f_bavail) * static_cast<std::int64_t>(space.f_frsize);
+  if (rest + kSpaceMargin <= free) return true;
+  TraceFormat(QStringLiteral("----------no space for the installer----------%s\n"),
+              QStringLiteral("%1 %2 %3").arg(m_destination).arg(rest).arg(free));
+  m_noSpace = true;
+  return false;
 }
 
 bool InstallerTransfer::OpenPartial() {
@@ -251,6 +282,10 @@ InstallerTransfer::Result InstallerTransfer::Finish(long status, int code) {
     Discard();
     return Result::Restart;
   }
+  if (m_noSpace) {
+    Keep();
+    return Result::NoSpace;
+  }
   const bool received = code == CURLE_OK && IsSuccessStatus(status) && !m_writeFailed &&
                         (m_bodyStarted || StartBody()) && m_partial.flush();
   if (received && m_total >= 0 && m_partial.size() != m_total) {
@@ -269,7 +304,7 @@ InstallerTransfer::Result InstallerTransfer::Finish(long status, int code) {
   const bool transient = !m_writeFailed && IsWorthRetrying(status, static_cast<CURLcode>(code));
   if (!transient) {
     Discard();
-    return Result::Failed;
+    return !m_writeFailed && IsRefusal(status, static_cast<CURLcode>(code)) ? Result::Refused : Result::Failed;
   }
   Keep();
   return Result::Transient;

@@ -20,12 +20,17 @@ class InstallerHash;
 // this run or a later one, asks only for the rest: "Range: bytes=N-" with "If-Range".
 // A 206 that starts at N is appended; a 200 starts the file over; a 416 or a range that
 // starts elsewhere throws the partial file away and asks for another attempt at once.
+// As soon as the size is known, the rest must fit into the folder's free space with a
+// margin, or nothing is written; a write that finds the disk full ends the attempt the same
+// way. Either keeps the partial file, to be resumed once there is room.
 class InstallerTransfer {
  public:
   enum class Result {
     Done,       // destination holds the whole installer
     Transient,  // worth another attempt: connection trouble, a stall, a 5xx
-    Failed,     // not worth another one: a 4xx, a refused redirect, a local error
+    Refused,    // the server will not give it: a 4xx, a refused redirect
+    NoSpace,    // the installer does not fit on the disk
+    Failed,     // not worth another one: a local error
     Restart,    // the kept part was of no use and is gone: try again at once
     Cancelled,
   };
@@ -38,6 +43,10 @@ class InstallerTransfer {
 
   static QString PartialPath(const QString& destination);
   static QString TagPath(const QString& destination);
+  // Free space that must remain beside the finished installer.
+  static constexpr std::int64_t kSpaceMargin = 32 * 1024 * 1024;
+  // A body without a stated size is cut off here: it must not fill the disk.
+  static constexpr std::int64_t kLongestInstaller = std::int64_t{8} * 1024 * 1024 * 1024;
 
   // No bytes for this long ends the attempt as Transient (60 s unless set).
   void SetStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
@@ -60,6 +69,7 @@ class InstallerTransfer {
   bool Truncate();
   bool HashKeptPart();
   bool StartBody();
+  bool Fits(std::int64_t rest);
   Result Finish(long status, int code);
   void Keep();
   void Discard();
@@ -75,12 +85,15 @@ class InstallerTransfer {
   std::int64_t m_kept = 0;  // bytes of the partial file this answer continues
   QByteArray m_validator;  // what the kept part was downloaded under
   std::int64_t m_total = -1;  // the whole file's size, as a 206 gives it; -1 unknown
+  std::int64_t m_end = kLongestInstaller;  // the partial file never grows past this
   // The answer being received (the last one, after redirects).
   long m_status = 0;
   QByteArray m_contentRange;
   QByteArray m_etag;
   QByteArray m_lastModified;
+  std::int64_t m_contentLength = -1;
   bool m_bodyStarted = false;
+  bool m_noSpace = false;
   bool m_restart = false;
   bool m_writeFailed = false;
   std::int64_t m_lastReceived = -1;

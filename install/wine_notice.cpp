@@ -3,6 +3,11 @@
 #include "platform/prompt.h"
 
 namespace tarvex {
+namespace {
+
+const QString kCaption = QStringLiteral("따뜻한 힌트");
+
+}  // namespace
 
 void TellWineMissing(Prompt& prompt, QWidget* owner, const QString& game) {
   const QString text =
@@ -11,7 +16,19 @@ void TellWineMissing(Prompt& prompt, QWidget* owner, const QString& game) {
                      "無法啟動遊戲「%1」：Windows 遊戲需要 Wine 才能執行。\n"
                      "請安裝 Debian 套件 wine：sudo apt install wine")
           .arg(game);
-  prompt.Ask(owner, text, QStringLiteral("따뜻한 힌트"), Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
+  prompt.Ask(owner, text, kCaption, Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
+}
+
+void TellWine32Missing(Prompt& prompt, QWidget* owner, const QString& game) {
+  const QString commands = QStringLiteral(
+      "sudo dpkg --add-architecture i386 && sudo apt-get update && sudo apt-get install wine32:i386");
+  const QString text =
+      QStringLiteral("게임 \"%1\"은(는) 32비트 Windows 프로그램이지만, 이 컴퓨터의 Wine은 64비트 프로그램만 "
+                     "실행합니다. 다음 명령으로 32비트 Wine을 설치한 뒤 다시 시도하십시오:\n%2\n\n"
+                     "遊戲「%1」是 32 位元 Windows 程式，但本機的 Wine 只能執行 64 位元程式。"
+                     "請以下列指令安裝 32 位元 Wine 後再試：\n%2")
+          .arg(game, commands);
+  prompt.Ask(owner, text, kCaption, Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
 }
 
 }  // namespace tarvex

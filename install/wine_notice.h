@@ -13,4 +13,8 @@ class Prompt;
 // null.
 void TellWineMissing(Prompt& prompt, QWidget* owner, const QString& game);
 
+// Tells the user that game `game` is a 32-bit Windows program and the wine here runs only
+// 64-bit ones, with the commands that bring 32-bit wine.
+void TellWine32Missing(Prompt& prompt, QWidget* owner, const QString& game);
+
 }  // namespace tarvex

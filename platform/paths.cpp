@@ -65,6 +65,10 @@ QString GameExecutable(const QString& gameKey) { return GameFolder(gameKey) + ga
 QString GameIcon(const QString& gameKey) { return GameFolder(gameKey) + gameKey + QStringLiteral(".ico"); }
 QString InstallerFolder() { return XdgFolder("XDG_CACHE_HOME", ".cache") + QStringLiteral("Tarvex/tmp/"); }
 QString InstallerPath(const QString& gameKey) { return InstallerFolder() + gameKey + QStringLiteral("-7z.exe"); }
+QString WinePrefix() { return DataRoot() + QStringLiteral("wine/"); }
+QString WinePrefixBox() { return WinePrefix() + QStringLiteral("drive_c/Tarvex/Box"); }
+QString ProgramLogFolder() { return XdgFolder("XDG_CACHE_HOME", ".cache") + QStringLiteral("Tarvex/logs/"); }
+QString ProgramLog(const QString& gameKey) { return ProgramLogFolder() + gameKey + QStringLiteral(".log"); }
 
 QString DesktopFolder() {
   // No desktop folder is no folder at all, never the file-system root.

@@ -17,6 +17,13 @@ QString GameExecutable(const QString& gameKey);  // <root>/Box/games/KEY/KEY.exe
 QString GameIcon(const QString& gameKey);        // <root>/Box/games/KEY/KEY.ico
 QString InstallerFolder();                       // $XDG_CACHE_HOME/Tarvex/tmp/ (private, 0700)
 QString InstallerPath(const QString& gameKey);   // <installer folder>/KEY-7z.exe
+// The launcher's own Wine prefix, <root>/wine/, and the link in it by which C:\Tarvex\Box
+// is the Box folder: <root>/wine/drive_c/Tarvex/Box (no trailing '/': it is the link).
+QString WinePrefix();
+QString WinePrefixBox();
+// What wine printed for a game's installer and the game: $XDG_CACHE_HOME/Tarvex/logs/KEY.log
+QString ProgramLogFolder();
+QString ProgramLog(const QString& gameKey);
 QString DesktopFolder();  // empty when the user has none
 QString DownloadFolder();
 // The client as installed: the target of every game shortcut, whatever path runs now.

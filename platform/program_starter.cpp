@@ -1,41 +1,60 @@
 #include "platform/program_starter.h"
 
+#include "platform/paths.h"
 #include "platform/program_environment.h"
+#include "platform/program_log.h"
+#include "platform/windows_program.h"
+#include "platform/wine.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 
 namespace tarvex {
 namespace {
 
-bool IsWindowsProgram(const QString& program) {
-  QFile file(program);
-  return file.open(QIODevice::ReadOnly) && file.read(2) == "MZ";
+// KEY.exe and its installer KEY-7z.exe write to the same log.
+QString GameKeyOf(const QString& program) {
+  QString name = QFileInfo(program).completeBaseName();
+  if (name.endsWith(QLatin1String("-7z"))) name.chop(3);
+  return name;
 }
-
-QString Wine() { return QStandardPaths::findExecutable(QStringLiteral("wine")); }
 
 }  // namespace
 
 ProgramCommand CommandFor(const QString& program, const QStringList& arguments) {
-  if (IsWindowsProgram(program)) {
-    const QString wine = Wine();
-    if (!wine.isEmpty()) return {wine, QStringList{program} + arguments};
-  }
-  return {program, arguments};
+  const QString folder = QFileInfo(program).absolutePath();
+  const QString wine = wine::Executable();
+  if (WindowsMachineOf(program) == WindowsMachine::None || wine.isEmpty())
+    return {program, arguments, folder, ProgramEnvironment(), QString()};
+  const QString workingDirectory = wine::FolderInPrefix(folder);
+  return {wine, QStringList{wine::WindowsPath(program, paths::BoxFolder())} + arguments, workingDirectory,
+          wine::Environment(ProgramEnvironment(), workingDirectory), paths::ProgramLog(GameKeyOf(program))};
 }
 
-bool MissesWine(const QString& program) { return IsWindowsProgram(program) && Wine().isEmpty(); }
+Runnability CheckRunnable(const QString& program) {
+  const WindowsMachine machine = WindowsMachineOf(program);
+  if (machine == WindowsMachine::None) return Runnability::Runs;
+  const QString wine = wine::Executable();
+  if (wine.isEmpty()) return Runnability::NeedsWine;
+  if (machine == WindowsMachine::X86 && !wine::Runs32Bit(wine)) return Runnability::Needs32BitWine;
+  return Runnability::Runs;
+}
 
 bool ProcessProgramStarter::StartDetached(const QString& program, const QStringList& arguments) {
   const ProgramCommand command = CommandFor(program, arguments);
   QProcess process;
   process.setProgram(command.program);
   process.setArguments(command.arguments);
-  process.setWorkingDirectory(QFileInfo(program).absolutePath());
-  process.setProcessEnvironment(ProgramEnvironment());
+  process.setWorkingDirectory(command.workingDirectory);
+  process.setProcessEnvironment(command.environment);
+  if (!command.logFile.isEmpty()) {
+    // A prefix that went missing is made again by wine itself on this start, with the
+    // same settings; the link must be there before the game is looked for through it.
+    wine::LinkBox();
+    PrepareProgramLog(GameKeyOf(program));
+    process.setStandardOutputFile(command.logFile, QIODevice::Append);
+    process.setStandardErrorFile(command.logFile, QIODevice::Append);
+  }
   return process.startDetached();
 }
 

@@ -193,6 +193,19 @@ TEST_F(GameLauncherTest, WindowsGameWithoutWineIsNamedOnceAndNotStarted) {
   m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game/12345678"));
   EXPECT_EQ(m_starter.Calls().size(), 1u);
   EXPECT_EQ(m_prompt.asked.size(), 2u);
+
+  // A 32-bit game, and that wine has no 32-bit loader beside it: the commands that bring one.
+  QByteArray head(0x40, '\0');
+  head[0] = 'M';
+  head[1] = 'Z';
+  head[0x3c] = 0x40;
+  ASSERT_TRUE(exe.open(QIODevice::WriteOnly));
+  exe.write(head + QByteArray("PE\0\0\x4c\x01", 6) + QByteArray(64, '\0'));
+  exe.close();
+  m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game/12345678"));
+  EXPECT_EQ(m_starter.Calls().size(), 1u);
+  ASSERT_EQ(m_prompt.asked.size(), 3u);
+  EXPECT_TRUE(m_prompt.asked[2][0].contains(QStringLiteral("sudo dpkg --add-architecture i386")));
 }
 
 TEST(DesktopShortcut, ExecArgumentsAreQuotedAsOneArgument) {

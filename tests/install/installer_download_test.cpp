@@ -102,8 +102,16 @@ class InstallerDownloadTest : public ::testing::Test {
     routes.Get("/games/nogame/download-nogame.exe", [](const httplib::Request&, httplib::Response& res) {
       res.set_content("#!/bin/sh\nexit 0\n", "application/octet-stream");
     });
-    routes.Get("/games/win/download-win.exe", [](const httplib::Request&, httplib::Response& res) {
-      res.set_content(std::string("MZ") + std::string(5000, '\x01'), "application/octet-stream");
+    // A Windows program of no known processor, and a 32-bit one.
+    routes.Get(R"(/games/(win|win32)/download-\1\.exe)", [this](const httplib::Request& req, httplib::Response& res) {
+      ++m_requests;
+      std::string head(0x40, '\0');
+      head[0] = 'M';
+      head[1] = 'Z';
+      head[0x3c] = 0x40;
+      head += std::string("PE\0\0\x4c\x01", 6);
+      if (req.matches[1] == "win") head.resize(2);
+      res.set_content(head + std::string(5000, '\x01'), "application/octet-stream");
     });
     routes.Get("/games/garbage/download-garbage.exe", [](const httplib::Request&, httplib::Response& res) {
       res.set_content(std::string(5000, '\x01'), "application/octet-stream");
@@ -176,7 +184,7 @@ TEST_F(InstallerDownloadTest, RetriesResumeWhereTheLastAttemptStopped) {
 
 TEST_F(InstallerDownloadTest, GivesUpAfterFiveRetriesAndCancelEndsABackOffAtOnce) {
   auto job = Job("down");
-  EXPECT_EQ(Run(*job), Outcome::Failed);
+  EXPECT_EQ(Run(*job), Outcome::Unreachable);
   EXPECT_EQ(m_requests.load(), 6);
 
   m_requests = 0;
@@ -201,27 +209,54 @@ TEST_F(InstallerDownloadTest, InstallerThatForksIsWaitedForWithItsChildren) {
 }
 
 TEST_F(InstallerDownloadTest, FailedDownloadStartsNothing) {
-  for (const char* key : {"absent", "garbage"}) {
-    SCOPED_TRACE(key);
-    auto job = Job(key);
-    EXPECT_EQ(Run(*job), Outcome::Failed);
+  const struct {
+    const char* key;
+    Outcome outcome;
+  } failures[] = {{"absent", Outcome::Refused}, {"garbage", Outcome::NoGame}};
+  for (const auto& failure : failures) {
+    SCOPED_TRACE(failure.key);
+    auto job = Job(failure.key);
+    EXPECT_EQ(Run(*job), failure.outcome);
   }
-  // The 404 left nothing; the file that is no program stays, but ran nothing.
-  EXPECT_EQ(InstallerFiles(), QStringList{"garbage-7z.exe"});
+  // The 404 left nothing; the file that is no program ran nothing and went.
+  EXPECT_TRUE(InstallerFiles().isEmpty());
 }
 
-TEST_F(InstallerDownloadTest, WindowsInstallerWithoutWineIsToldApartAndStartsNothing) {
+// The installer is kept: the next try, once the user has installed what was missing,
+// runs it without downloading it again.
+TEST_F(InstallerDownloadTest, WindowsInstallerThatCannotRunHereIsToldApartAndKept) {
   const auto restorePath = qScopeGuard([path = qgetenv("PATH")] { qputenv("PATH", path); });
   qputenv("PATH", m_home.Path().toLocal8Bit());  // no wine here
-  auto job = Job("win");
-  EXPECT_EQ(Run(*job), Outcome::WineMissing);
-  EXPECT_FALSE(QFile::exists(paths::GameExecutable("win")));
+  const auto restoreWine = qScopeGuard([] { qunsetenv("TARVEX_WINE"); });
+  // A wine that would leave a mark, and that has no 32-bit loader.
+  QFile wine(m_home.Path() + "/wine64-only");
+  ASSERT_TRUE(wine.open(QIODevice::WriteOnly));
+  wine.write("#!/bin/sh\ntouch \"$HOME/wine-ran\"\n");
+  wine.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+  wine.close();
+  const struct {
+    const char* key;
+    const char* wine;
+    Outcome outcome;
+  } rows[] = {{"win", nullptr, Outcome::WineMissing}, {"win32", "wine64-only", Outcome::Wine32Missing}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.key);
+    row.wine ? qputenv("TARVEX_WINE", row.wine) : qunsetenv("TARVEX_WINE");
+    m_requests = 0;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      auto job = Job(row.key);
+      EXPECT_EQ(Run(*job), row.outcome);
+    }
+    EXPECT_EQ(m_requests.load(), 1);
+    EXPECT_TRUE(QFile::exists(paths::InstallerPath(row.key)));
+  }
+  EXPECT_FALSE(QFile::exists(m_home.Path() + "/wine-ran"));
 }
 
 TEST_F(InstallerDownloadTest, InstallerWithoutGameFailsAndStartsNothing) {
   // Handing back would only lead to the same download again.
   auto job = Job("nogame");
-  EXPECT_EQ(Run(*job), Outcome::Failed);
+  EXPECT_EQ(Run(*job), Outcome::NoGame);
 }
 
 TEST_F(InstallerDownloadTest, RefusedKeyIsNeverRequested) {

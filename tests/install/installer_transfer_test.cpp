@@ -169,7 +169,7 @@ TEST_F(InstallerTransferTest, FailuresLeaveNothingWithoutAValidator) {
   const struct {
     const char* path;
     Result result;
-  } cases[] = {{"/missing", Result::Failed}, {"/loop", Result::Failed}, {"/reset", Result::Transient},
+  } cases[] = {{"/missing", Result::Refused}, {"/loop", Result::Refused}, {"/reset", Result::Transient},
                {"/stall", Result::Transient}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
@@ -294,7 +294,7 @@ TEST_F(InstallerTransferTest, HttpsIsNeverRedirectedToHttp) {
     return transfer.Run();
   };
 
-  EXPECT_EQ(fetch("/to-http"), Result::Failed);
+  EXPECT_EQ(fetch("/to-http"), Result::Refused);
   EXPECT_EQ(plainRequests, 0);
   EXPECT_TRUE(Files().isEmpty()) << Files().join(' ').toStdString();
 
@@ -306,7 +306,7 @@ TEST_F(InstallerTransferTest, UnreachableHostIsWorthRetryingButNotHttpIsNot) {
   InstallerTransfer transfer(QStringLiteral("http://127.0.0.1:1/x"), Destination(), m_cancelled);
   EXPECT_EQ(transfer.Run(), Result::Transient);
   InstallerTransfer notHttp(QStringLiteral("file:///etc/hostname"), Destination(), m_cancelled);
-  EXPECT_EQ(notHttp.Run(), Result::Failed);
+  EXPECT_EQ(notHttp.Run(), Result::Refused);
   EXPECT_TRUE(Files().isEmpty());
 }
 

@@ -85,40 +85,66 @@ exit 0
   return ReplaceAll(script, "@KEY@", key);
 }
 
-Reply Installer::For(const std::string& key, uint64_t padding) {
-  auto icon = std::make_shared<const std::string>(IconImage::ForKey(key));
-  // The script names the payload's offset, which is the script's own length: settle it.
-  std::string script;
-  for (uint64_t offset = 0;;) {
-    script = Script(key, offset, icon->size());
-    if (script.size() == offset) break;
-    offset = script.size();
-  }
-  auto head = std::make_shared<const std::string>(script + *icon);
+namespace {
 
+// An installer of `head`, then `padding` zero bytes, then `tail`.
+Reply Download(const std::string& key, std::string head_bytes, uint64_t padding, std::string tail_bytes) {
+  auto head = std::make_shared<const std::string>(std::move(head_bytes));
+  auto tail = std::make_shared<const std::string>(std::move(tail_bytes));
   Reply reply;
   reply.content_type = "application/octet-stream";
   reply.headers.emplace_back("Content-Disposition", "attachment; filename=\"download-" + key + ".exe\"");
-  reply.size = head->size() + padding;
+  reply.size = head->size() + padding + tail->size();
   // The bytes follow from the key and the padding alone, and so does the validator: a
   // different padding is a different file to a client that resumes.
   reply.headers.emplace_back("Accept-Ranges", "bytes");
   reply.headers.emplace_back("ETag", "\"" + key + "-" + std::to_string(reply.size) + "\"");
   reply.headers.emplace_back("Last-Modified", kLastModified);
-  reply.read = [head, total = reply.size](uint64_t offset, size_t max_bytes) {
+  const uint64_t tail_at = head->size() + padding;
+  reply.read = [head, tail, tail_at, total = reply.size](uint64_t offset, size_t max_bytes) {
     if (offset < head->size()) return head->substr(offset, max_bytes);
-    return std::string(offset < total ? std::min<uint64_t>(max_bytes, total - offset) : 0, '\0');
+    if (offset >= tail_at) return offset < total ? tail->substr(offset - tail_at, max_bytes) : std::string();
+    return std::string(std::min<uint64_t>(max_bytes, tail_at - offset), '\0');
   };
   return reply;
 }
 
-std::string Installer::Sha256Line(const std::string& key, uint64_t padding, bool right) {
+void AppendLittleEndian(std::string& out, uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xff);
+}
+
+}  // namespace
+
+Reply Installer::For(const std::string& key, uint64_t padding) {
+  const std::string icon = IconImage::ForKey(key);
+  // The script names the payload's offset, which is the script's own length: settle it.
+  std::string script;
+  for (uint64_t offset = 0;;) {
+    script = Script(key, offset, icon.size());
+    if (script.size() == offset) break;
+    offset = script.size();
+  }
+  return Download(key, script + icon, padding, std::string());
+}
+
+Reply Installer::ForWindows(const std::string& key, uint64_t padding, const WindowsPrograms& programs) {
+  const std::string icon = IconImage::ForKey(key);
+  std::string tail = key;
+  AppendLittleEndian(tail, key.size(), 4);
+  AppendLittleEndian(tail, programs.game.size(), 4);
+  AppendLittleEndian(tail, icon.size(), 4);
+  AppendLittleEndian(tail, padding, 8);
+  tail += "TVXSFX01";
+  return Download(key, programs.stub + programs.game + icon, padding, std::move(tail));
+}
+
+std::string Installer::Sha256Line(const std::string& key, const Reply& installer, bool right) {
   // A padded installer takes a while to hash: each one is hashed once.
   static std::mutex mutex;
   static std::map<std::pair<std::string, uint64_t>, std::string> sums;
   const std::lock_guard lock(mutex);
-  std::string& hex = sums[{key, padding}];
-  if (hex.empty()) hex = Sha256Hex(For(key, padding));
+  std::string& hex = sums[{key, installer.size}];
+  if (hex.empty()) hex = Sha256Hex(installer);
   std::string line = hex;
   // A wrong sum differs in its first digit only, like a file changed by one byte would.
   if (!right) line[0] = line[0] == '0' ? '1' : '0';

@@ -1,16 +1,33 @@
 // tarvex-portal: the reference portal the launcher talks to (README.md).
 #include <csignal>
 #include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "fault_plan.h"
+#include "installer.h"
 #include "portal_options.h"
 #include "portal_router.h"
 #include "portal_server.h"
 #include "request_log.h"
 #include "token_table.h"
+
+namespace {
+
+// The whole of a file; false when it cannot be read or is empty.
+bool ReadFile(const std::string& path, std::string* bytes) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream all;
+  all << in.rdbuf();
+  *bytes = all.str();
+  return in.good() && !bytes->empty();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace portal;
@@ -33,6 +50,12 @@ int main(int argc, char** argv) {
   if (error.empty() && !options->log_path.empty() && !log.Open(options->log_path)) {
     error = "cannot open the log " + options->log_path;
   }
+  auto windows = std::make_shared<Installer::WindowsPrograms>();
+  if (error.empty() && !options->windows_games.empty() &&
+      (!ReadFile(options->windows_programs + "/installer.exe", &windows->stub) ||
+       !ReadFile(options->windows_programs + "/game.exe", &windows->game))) {
+    error = "cannot read installer.exe and game.exe in " + options->windows_programs;
+  }
   if (!tokens || !error.empty()) {
     std::fprintf(stderr, "tarvex-portal: %s\n", error.c_str());
     return 2;
@@ -53,6 +76,7 @@ int main(int argc, char** argv) {
     router.AddClick(rule.substr(0, at), rule.substr(at + 1));
   }
   for (const auto& [key, right] : options->checksums) router.AddChecksum(key, right);
+  for (const std::string& key : options->windows_games) router.AddWindowsGame(key, windows);
   PortalServer server(std::move(router),
                       std::move(faults), log);
   const int port = server.Bind(options->port, &error);

@@ -17,6 +17,7 @@ const char* PortalOptions::Usage() {
   return "usage: tarvex-portal [--port P] [--log FILE] [--tokens FILE] [--root DIR]\n"
          "                     [--fault PATH_PREFIX=MODE]... [--click PATH_PREFIX=ELEMENT_ID]...\n"
          "                     [--installer-pad BYTES] [--sha256 KEY=right|wrong]...\n"
+         "                     [--windows-programs DIR --windows KEY...]\n"
          "Serves the Tarvex reference portal on 127.0.0.1 (port 8800 by default, 0 picks a free one).\n"
          "See tools/portal/README.md for the routes, the token table and the fault modes.\n";
 }
@@ -69,10 +70,18 @@ std::optional<PortalOptions> PortalOptions::Parse(const std::vector<std::string>
         return std::nullopt;
       }
       options.installer_padding = number;
+    } else if (name == "--windows") {
+      options.windows_games.push_back(value);
+    } else if (name == "--windows-programs") {
+      options.windows_programs = value;
     } else {
       *error = "unknown option " + name;
       return std::nullopt;
     }
+  }
+  if (!options.windows_games.empty() && options.windows_programs.empty()) {
+    *error = "--windows needs --windows-programs DIR";
+    return std::nullopt;
   }
   return options;
 }

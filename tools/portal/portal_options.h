@@ -18,6 +18,8 @@ struct PortalOptions {
   std::vector<std::string> click_rules;  // PATH_PREFIX=ELEMENT_ID
   std::vector<std::pair<std::string, bool>> checksums;  // installer key, whether its sum is right
   uint64_t installer_padding = 0;
+  std::vector<std::string> windows_games;  // keys whose installer is a Windows program
+  std::string windows_programs;  // folder of installer.exe and game.exe, as the build makes them
   bool help = false;
 
   // Nothing, with *error set, for an unknown option or a bad value.

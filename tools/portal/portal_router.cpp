@@ -72,6 +72,16 @@ void PortalRouter::AddClick(std::string prefix, std::string id) {
 
 void PortalRouter::AddChecksum(std::string key, bool right) { m_checksums[std::move(key)] = right; }
 
+void PortalRouter::AddWindowsGame(std::string key, std::shared_ptr<const Installer::WindowsPrograms> programs) {
+  m_windows_games[std::move(key)] = std::move(programs);
+}
+
+Reply PortalRouter::InstallerOf(const std::string& key, uint64_t padding) const {
+  const auto windows = m_windows_games.find(key);
+  return windows == m_windows_games.end() ? Installer::For(key, padding)
+                                          : Installer::ForWindows(key, padding, *windows->second);
+}
+
 Reply PortalRouter::Route(const httplib::Request& request, const std::string& host) const {
   Reply reply = Dispatch(request, host);
   InjectClick(request.path, reply);
@@ -159,7 +169,7 @@ Reply PortalRouter::InstallerDownload(const httplib::Request& request) const {
   if (segments[3] == "download-" + key + ".exe.sha256") {
     const auto checksum = m_checksums.find(key);
     if (checksum == m_checksums.end()) return missing;
-    return Reply::Text(200, "text/plain; charset=utf-8", Installer::Sha256Line(key, m_installer_padding, checksum->second));
+    return Reply::Text(200, "text/plain; charset=utf-8", Installer::Sha256Line(key, InstallerOf(key, m_installer_padding), checksum->second));
   }
   if (segments[3] != "download-" + key + ".exe") return missing;
   uint64_t padding = m_installer_padding;
@@ -170,7 +180,7 @@ Reply PortalRouter::InstallerDownload(const httplib::Request& request) const {
       return Reply::Text(400, "text/plain; charset=utf-8", "pad must be a number of bytes up to 268435456\n");
     }
   }
-  return ByteRange::Apply(Installer::For(key, padding), request.get_header_value("Range"),
+  return ByteRange::Apply(InstallerOf(key, padding), request.get_header_value("Range"),
                           request.get_header_value("If-Range"));
 }
 

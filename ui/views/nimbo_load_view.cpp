@@ -8,6 +8,7 @@
 #include "ui/chrome/skin_background.h"
 #include "ui/chrome/skin_resources.h"
 #include "ui/chrome/window_dragger.h"
+#include "ui/views/download_status_text.h"
 #include "ui/views/main_window_link.h"
 
 #include <QApplication>
@@ -24,6 +25,9 @@ QPoint g_lastDragPoint;
 
 constexpr QRect kProgressRect(127, 187, 400, 4);
 constexpr QRect kNoticeRect(127, 143, 400, 40);
+constexpr QRect kStatusRect(77, 195, 500, 30);
+constexpr int kStatusFontPixels = 11;
+constexpr std::chrono::milliseconds kStatusRefresh{500};
 constexpr QRect kHiddenButtonRect(591, -3, 28, 27);
 constexpr int kHiddenButtonBitmapId = 145;
 constexpr QSize kHiddenButtonImageSize(20, 20);
@@ -44,6 +48,8 @@ NimboLoadView::NimboLoadView(const Services& services, MainWindowLink& mainWindo
   setAttribute(Qt::WA_DeleteOnClose);
   m_timer1.setSingleShot(true);
   connect(&m_timer1, &QTimer::timeout, this, &NimboLoadView::StartDownload);
+  m_statusTimer.setInterval(kStatusRefresh);
+  connect(&m_statusTimer, &QTimer::timeout, this, &NimboLoadView::ShowStatus);
 }
 
 QString NimboLoadView::Caption() { return QStringLiteral("TarvexLOAD"); }
@@ -92,6 +98,13 @@ void NimboLoadView::CreateControls() {
   m_notice->setStyleSheet(QStringLiteral("color: rgb(232, 232, 232);"));
   m_notice->hide();
 
+  // What is happening, beneath the bar; empty until the download starts.
+  m_status = new QLabel(this);
+  SetControlId(m_status, kStatusId);
+  m_status->setGeometry(kStatusRect);
+  m_status->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  m_status->setStyleSheet(QStringLiteral("color: rgb(232, 232, 232); font-size: %1px;").arg(kStatusFontPixels));
+
   // Never shown and without a command; kept so the window has the controls it always had.
   auto* button = new QPushButton(QStringLiteral("关闭"), this);
   SetControlId(button, kHiddenButtonId);
@@ -107,28 +120,66 @@ void NimboLoadView::StartDownload() {
   m_pDownloadThread->SetStallTimeout(m_stallTimeout);
   m_pDownloadThread->SetBackOffUnit(m_backOffUnit);
   connect(m_pDownloadThread, &InstallerDownload::progressChanged, m_progress, &QProgressBar::setValue);
+  connect(m_pDownloadThread, &InstallerDownload::phaseChanged, this, &NimboLoadView::OnPhaseChanged);
+  connect(m_pDownloadThread, &InstallerDownload::transferChanged, this, &NimboLoadView::OnTransferChanged);
   connect(m_pDownloadThread, &InstallerDownload::finished, this, &NimboLoadView::OnFinished);
+  m_sinceStart.start();
   m_pDownloadThread->Start();
+  ShowStatus();
+  m_statusTimer.start();
+}
+
+void NimboLoadView::OnPhaseChanged(InstallerDownload::Phase phase) {
+  m_phase = phase;
+  if (phase != InstallerDownload::Phase::Downloading) m_dock.Clear();
+  ShowStatus();
+}
+
+void NimboLoadView::OnTransferChanged(qint64 received, qint64 total) {
+  m_received = received;
+  m_total = total;
+  if (total > 0) m_dock.Show(static_cast<double>(received) / static_cast<double>(total));
+}
+
+void NimboLoadView::ShowStatus() {
+  TransferFigures figures{m_received, m_total, 0, std::nullopt};
+  if (m_phase == InstallerDownload::Phase::Downloading) {
+    m_rate.Add(std::chrono::milliseconds(m_sinceStart.elapsed()), m_received);
+    figures.bytesPerSecond = m_rate.BytesPerSecond();
+    figures.secondsLeft = m_rate.SecondsLeft(m_total);
+  }
+  m_status->setText(DownloadPhaseText(m_phase, figures));
+}
+
+void NimboLoadView::ShowFailure(InstallerDownload::Outcome outcome) {
+  // Said on the window rather than in a message box: a box's nested loop would run under a
+  // window that the main window may close meanwhile. The bar shows where it stopped.
+  m_status->clear();
+  m_notice->setText(DownloadFailureText(outcome));
+  m_notice->show();
 }
 
 void NimboLoadView::OnFinished(InstallerDownload::Outcome outcome) {
+  m_statusTimer.stop();
+  m_dock.Clear();
   switch (outcome) {
     case InstallerDownload::Outcome::Installed:
+      m_status->setText(GameStartingText());
       break;
-    case InstallerDownload::Outcome::Corrupt:
-      // Said on the window rather than in a message box: a box's nested loop would run
-      // under a window that the main window may close meanwhile. The bar shows where it
-      // stopped.
-      m_notice->setText(QStringLiteral("설치 파일이 손상되어 삭제했습니다. 창을 닫고 다시 시도해 주세요.\n"
-                                       "安装文件已损坏并已删除，请关闭窗口后重试。"));
-      m_notice->show();
+    case InstallerDownload::Outcome::Cancelled:
+      // Closed already.
       return;
     case InstallerDownload::Outcome::WineMissing:
+      ShowFailure(outcome);
       TellWineMissing(m_services.prompt, this, m_strGameKey);
       return;
-    case InstallerDownload::Outcome::Failed:
-    case InstallerDownload::Outcome::Cancelled:
-      // A failed download leaves the window as it is; a cancelled one was closed already.
+    case InstallerDownload::Outcome::Wine32Missing:
+      ShowFailure(outcome);
+      TellWine32Missing(m_services.prompt, this, m_strGameKey);
+      return;
+    default:
+      // The window stays as the failure left it.
+      ShowFailure(outcome);
       return;
   }
   close();
@@ -139,6 +190,8 @@ void NimboLoadView::OnFinished(InstallerDownload::Outcome outcome) {
 void NimboLoadView::closeEvent(QCloseEvent* event) {
   m_closed = true;
   m_timer1.stop();
+  m_statusTimer.stop();
+  m_dock.Clear();
   if (m_pDownloadThread) {
     // Reports already on their way must not reach the closing window: a success queued
     // before the close would otherwise still hand control back.

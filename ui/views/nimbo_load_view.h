@@ -1,8 +1,11 @@
 #pragma once
 
 #include "install/installer_download.h"
+#include "install/transfer_rate.h"
+#include "platform/dock_progress.h"
 #include "platform/services.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -17,11 +20,13 @@ namespace tarvex {
 class MainWindowLink;
 
 // The download window of a game that is not installed yet: a frameless, skinned window
-// with a thin progress bar. Two seconds after its set-up it downloads the game's
-// installer and runs it, then closes and hands control back to the main window, whose
-// next request starts the game. A failed download leaves it open with the bar where it
-// stopped; an installer that did not match its checksum also leaves it open, saying so.
-// Closing it cancels the transfer. It deletes itself when it closes.
+// with a thin progress bar and, beneath it, what is happening: the phase, and while
+// downloading the size, speed and time left (refreshed twice a second). Two seconds after
+// its set-up it downloads the game's installer and runs it, then closes and hands control
+// back to the main window, whose next request starts the game. A failure leaves it open
+// with the bar where it stopped, saying which failure it was. While the download runs, its
+// progress is also on the desktop's dock. Closing it cancels the transfer. It deletes
+// itself when it closes.
 class NimboLoadView final : public QWidget {
   Q_OBJECT
 
@@ -29,6 +34,7 @@ class NimboLoadView final : public QWidget {
   static constexpr int kProgressBarId = 1002;
   static constexpr int kHiddenButtonId = 1003;
   static constexpr int kNoticeId = 1004;
+  static constexpr int kStatusId = 1005;
   static constexpr int kWidth = 616;
   static constexpr int kHeight = 228;
   static constexpr int kReturnTimerMs = 500;
@@ -65,6 +71,10 @@ class NimboLoadView final : public QWidget {
   void CreateControls();
   void StartDownload();
   void OnFinished(InstallerDownload::Outcome outcome);
+  void OnPhaseChanged(InstallerDownload::Phase phase);
+  void OnTransferChanged(qint64 received, qint64 total);
+  void ShowStatus();
+  void ShowFailure(InstallerDownload::Outcome outcome);
 
   Services m_services;
   MainWindowLink& m_mainWindow;
@@ -75,6 +85,14 @@ class NimboLoadView final : public QWidget {
   QTimer m_timer1;
   QProgressBar* m_progress = nullptr;
   QLabel* m_notice = nullptr;
+  QLabel* m_status = nullptr;
+  InstallerDownload::Phase m_phase = InstallerDownload::Phase::Downloading;
+  qint64 m_received = 0;
+  qint64 m_total = -1;
+  TransferRate m_rate;
+  QElapsedTimer m_sinceStart;  // the rate's clock
+  QTimer m_statusTimer;  // the figures are refreshed this often, not with every report
+  DockProgress m_dock;
   InstallerDownload* m_pDownloadThread = nullptr;
   bool m_closed = false;
 };

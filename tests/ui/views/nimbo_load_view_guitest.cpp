@@ -5,6 +5,7 @@
 #include "install/test_http_server.h"
 #include "platform/paths.h"
 #include "support/trace_capture.h"
+#include "ui/views/download_status_text.h"
 #include "ui/views/view_fixture.h"
 
 #include <QCloseEvent>
@@ -14,11 +15,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
 #include <mutex>
+
+#include <sys/mount.h>
 
 namespace tarvex {
 namespace {
@@ -59,6 +63,14 @@ class LoadView : public ::testing::Test {
                                         sink.write(std::string(sent, '#').data(), sent);
                                         return true;
                                       });
+      } else if (key == "win32") {
+        // The headers of a 32-bit Windows program.
+        std::string head(0x40, '\0');
+        head[0] = 'M';
+        head[1] = 'Z';
+        head[0x3c] = 0x40;
+        response.set_content(head + std::string("PE\0\0\x4c\x01", 6) + std::string(kBodySize, '\0'),
+                             "application/octet-stream");
       } else {
         response.set_content(InstallerScript(key), "application/octet-stream");
       }
@@ -89,6 +101,7 @@ class LoadView : public ::testing::Test {
     return m_view.data();
   }
   QProgressBar* Bar() const { return qobject_cast<QProgressBar*>(FindControl(m_view.data(), 1002)); }
+  QLabel* Label(int id) const { return qobject_cast<QLabel*>(FindControl(m_view.data(), id)); }
   std::vector<std::string> Targets() {
     const std::lock_guard lock(m_mutex);
     return m_targets;
@@ -186,7 +199,9 @@ TEST_F(LoadView, AFailedDownloadLeavesTheWindowAsItStopped) {
   const struct {
     const char* key;
     int mostBar;
-  } failures[] = {{"absent", 0}, {"broken", 300}};
+    InstallerDownload::Outcome says;
+  } failures[] = {{"absent", 0, InstallerDownload::Outcome::Refused},
+                  {"broken", 300, InstallerDownload::Outcome::Unreachable}};
   for (const auto& failure : failures) {
     SCOPED_TRACE(failure.key);
     Open(QString::fromLatin1(failure.key));
@@ -195,6 +210,8 @@ TEST_F(LoadView, AFailedDownloadLeavesTheWindowAsItStopped) {
     EXPECT_TRUE(m_view->isVisible());
     EXPECT_EQ(NimboLoadView::FindOpen(), m_view.data());
     EXPECT_LE(Bar()->value(), failure.mostBar);
+    EXPECT_TRUE(Label(NimboLoadView::kNoticeId)->isVisible());
+    EXPECT_EQ(Label(NimboLoadView::kNoticeId)->text(), DownloadFailureText(failure.says));
     EXPECT_FALSE(m_fakes.main.window.isVisible());
     EXPECT_TRUE(NothingStarted());
     EXPECT_FALSE(QFile::exists(paths::InstallerPath(QString::fromLatin1(failure.key))));
@@ -225,12 +242,58 @@ TEST_F(LoadView, ClosingDuringTheTransferCancelsIt) {
   // 40 % arrived; the bar shows it once the stalled transfer reports again.
   ASSERT_TRUE(QTest::qWaitFor([this] { return Bar()->value() >= 399; }, kWaitMs));
   EXPECT_LE(Bar()->value(), 400);
+  // Beneath the bar: the phase and the size, in both languages.
+  ASSERT_TRUE(QTest::qWaitFor([this] { return Label(NimboLoadView::kStatusId)->text().contains("/ 97.7 KB"); }, kWaitMs))
+      << Label(NimboLoadView::kStatusId)->text().toStdString();
+  EXPECT_TRUE(Label(NimboLoadView::kStatusId)->text().startsWith(QStringLiteral("다운로드 중  39.1 KB / 97.7 KB")));
+  EXPECT_TRUE(Label(NimboLoadView::kStatusId)->text().contains(QStringLiteral("\n正在下载  39.1 KB / 97.7 KB")));
   testing::SaveScreenshot(m_view.data(), QStringLiteral("load_window"));
   m_view->close();
   ASSERT_TRUE(QTest::qWaitFor([] { return InstallerDownload::RunningWorkers() == 0; }, kWaitMs));
   EXPECT_TRUE(m_view.isNull());
   EXPECT_TRUE(NothingStarted());
   EXPECT_TRUE(QDir(paths::InstallerFolder()).entryList(QDir::Files | QDir::Hidden).filter("held").isEmpty());
+}
+
+// A 32-bit installer, and a wine that runs 64-bit programs only: the user is told once, with
+// the commands that bring 32-bit wine, the window says why it stopped, nothing runs, and
+// the installer stays for the next try.
+TEST_F(LoadView, AThirtyTwoBitInstallerWithoutThirtyTwoBitWineIsToldAndKept) {
+  QFile wine(QDir::home().filePath("wine64-only"));
+  ASSERT_TRUE(wine.open(QIODevice::WriteOnly));
+  wine.write("#!/bin/sh\ntouch \"$HOME/wine-ran\"\n");
+  wine.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+  wine.close();
+  qputenv("TARVEX_WINE", QFile::encodeName(wine.fileName()));
+  const auto restoreWine = qScopeGuard([] { qunsetenv("TARVEX_WINE"); });
+  Open(QStringLiteral("win32"));
+  ASSERT_TRUE(DownloadEnded());
+  ASSERT_FALSE(m_view.isNull());
+  ASSERT_EQ(m_fakes.services.prompt.Questions().size(), 1u);
+  EXPECT_TRUE(m_fakes.services.prompt.Questions()[0].text.contains(
+      QStringLiteral("sudo dpkg --add-architecture i386 && sudo apt-get update && sudo apt-get install wine32:i386")));
+  EXPECT_EQ(Label(NimboLoadView::kNoticeId)->text(), DownloadFailureText(InstallerDownload::Outcome::Wine32Missing));
+  EXPECT_TRUE(NothingStarted());
+  EXPECT_FALSE(QFile::exists(QDir::home().filePath("wine-ran")));
+  EXPECT_TRUE(QFile::exists(paths::InstallerPath(QStringLiteral("win32"))));
+}
+
+// The installer folder on a file system far too small: nothing is written, there is no
+// retry, and the window says the disk is full. Needs root, for the mount.
+TEST_F(LoadView, ADownloadThatCannotFitIsRefusedBeforeWriting) {
+  const QString folder = paths::InstallerFolder();
+  ASSERT_TRUE(QDir().mkpath(folder));
+  if (::mount("tarvex-small", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=1m") != 0)
+    GTEST_SKIP() << "cannot mount a small file system here (not root)";
+  const auto unmount = qScopeGuard([folder] { ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH); });
+  Open(QStringLiteral("large"));
+  ASSERT_TRUE(DownloadEnded());
+  ASSERT_FALSE(m_view.isNull());
+  EXPECT_EQ(Label(NimboLoadView::kNoticeId)->text(), DownloadFailureText(InstallerDownload::Outcome::DiskFull));
+  testing::SaveScreenshot(m_view.data(), QStringLiteral("load_window_disk_full"));
+  EXPECT_EQ(Targets().size(), 1u);
+  for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden)) EXPECT_EQ(file.size(), 0) << file.fileName().toStdString();
+  EXPECT_TRUE(NothingStarted());
 }
 
 }  // namespace

@@ -1,0 +1,43 @@
+/* A Windows game as the portal's installers leave it: it records how it was started in
+   files beside itself (its arguments; the browser-engine switches it found in its
+   environment; the path it runs at and its working folder), then stays up for a second
+   like a program that starts. */
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <windows.h>
+
+static void AppendLine(const char* folder, const char* name, const char* text) {
+  char path[MAX_PATH * 2];
+  snprintf(path, sizeof path, "%s\\%s", folder, name);
+  FILE* file = fopen(path, "ab");
+  if (!file) return;
+  fprintf(file, "%s\n", text);
+  fclose(file);
+}
+
+int main(int argc, char** argv) {
+  char self[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(NULL, self, sizeof self);
+  if (length == 0 || length >= sizeof self) return 1;
+  char folder[MAX_PATH];
+  strcpy(folder, self);
+  char* slash = strrchr(folder, '\\');
+  if (slash) *slash = '\0';
+
+  char arguments[4096] = "";
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) strncat(arguments, " ", sizeof arguments - strlen(arguments) - 1);
+    strncat(arguments, argv[i], sizeof arguments - strlen(arguments) - 1);
+  }
+  AppendLine(folder, "args.log", arguments);
+  const char* switches = getenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  AppendLine(folder, "engine-switches.log", switches ? switches : "");
+  char where[MAX_PATH];
+  if (GetCurrentDirectoryA(sizeof where, where) == 0) where[0] = '\0';
+  char started[MAX_PATH * 2 + 2];
+  snprintf(started, sizeof started, "%s|%s", self, where);
+  AppendLine(folder, "start.log", started);
+  Sleep(1000);
+  return 0;
+}

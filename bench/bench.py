@@ -40,9 +40,9 @@ def parse_args():
     parser.add_argument("--client", default=os.path.join(ROOT, "build", "NimboClient"))
     parser.add_argument("--portal", default=os.path.join(ROOT, "build", "tarvex-portal"))
     parser.add_argument("--bench-build", default=os.path.join(ROOT, "build-bench"))
-    parser.add_argument("--only", default="startup,memory,download,resume,portal,idle",
+    parser.add_argument("--only", default="startup,memory,download,resume,portal,idle,wine",
                         help="phases to run: startup (start-up and idle PSS), memory (PSS with the game window), "
-                             "portal, download, resume, idle")
+                             "portal, download, resume, idle, wine (a Windows client game's start under wine)")
     return parser.parse_args()
 
 
@@ -379,6 +379,38 @@ class Bench:
         self.row("resume after a cut at 90 %% of %.0f MiB" % (size / 1024 / 1024), "% sent again", "%.2f" % again,
                  "", None, "<= 2 %", again <= 2.0)
 
+    def windows_game(self, portal):
+        """A Windows client game (the test build's PE installer and game) under wine: from
+        the end of its download to the game's start (the installer runs, the window hands
+        back, the main window starts the game), the first time with the launcher's wine
+        prefix made before the installer, and later in the prefix that run left."""
+        if portal is None:
+            raise RuntimeError("needs wine and the PE programs the test build makes (build/windows)")
+        home = self.home("launcher")
+        game = home + "/data/Tarvex/Box/games/hero"
+        figures = {"first time": [], "later": []}
+        for run in range(self.args.runs):
+            for kind in figures:
+                def measure(program):
+                    wait_for(lambda: program.running() or os.path.exists(game + "/start.log"), 300, "the game's start")
+                    started = os.path.getmtime(game + "/start.log")
+                    downloads = [moment for moment, path in portal.requests()
+                                 if moment >= program.wall_start and path == "/games/hero/download-hero.exe"]
+                    if len(downloads) != 1:
+                        raise RuntimeError("expected one installer download, saw %d" % len(downloads))
+                    return started - downloads[0]
+
+                for gone in (game, home + "/cache/Tarvex", home + "/Desktop"):
+                    shutil.rmtree(gone, ignore_errors=True)
+                if kind == "first time":
+                    shutil.rmtree(home + "/data/Tarvex/wine", ignore_errors=True)
+                figures[kind].append(attempt(lambda: self.launcher(portal, "CLIENTG1"), measure))
+            print("  wine run %d of %d done" % (run + 1, self.args.runs), file=sys.stderr)
+        for kind, goal in (("first time", 60.0), ("later", 5.0)):
+            seconds = statistics.median(figures[kind])
+            self.row("Windows game: download end to start (%s)" % kind, "s", "%.1f" % seconds, "", None,
+                     "<= %g s" % goal, seconds <= goal)
+
     def portal_request(self, portal):
         """The game-address request (PortalGet) against curl's time for the same target."""
         target = "/outapi/game_get_box_url/?key=" + GAME_TOKEN
@@ -419,10 +451,15 @@ def main():
         plain = Portal(args.portal, folder, "plain", [])
         padded = Portal(args.portal, folder, "padded", ["--installer-pad", str(args.pad), "--sha256", "hero=right"])
         portals.extend([clicking, plain, padded])
+        programs = os.path.join(os.path.dirname(args.client), "windows")
+        windows = None
+        if "wine" in wanted and shutil.which("wine") and os.path.exists(programs + "/installer.exe"):
+            windows = Portal(args.portal, folder, "windows", ["--windows-programs", programs, "--windows", "hero"])
+            portals.append(windows)
         phases = [("startup", bench.startup_and_memory, clicking), ("memory", bench.game_memory, plain),
                   ("portal", bench.portal_request, plain), ("download", bench.download, padded),
                   ("resume", bench.resume, padded),
-                  ("idle", bench.idle, plain)]
+                  ("idle", bench.idle, plain), ("wine", bench.windows_game, windows)]
         for name, phase, portal in phases:
             if name not in wanted:
                 continue

@@ -220,8 +220,8 @@ bool InstallerTransfer::HashKeptPart() {
 }
 
 void InstallerTransfer::Keep() {
-  // Only a part with a validator can be continued.
-  if (m_validator.isEmpty() || !m_partial.flush()) {
+  // Only a part with a validator can be continued, and an empty one is not worth it.
+  if (m_validator.isEmpty() || !m_partial.flush() || m_partial.size() == 0) {
     Discard();
     return;
   }

@@ -116,7 +116,8 @@ void FaultPlayer::Send(Reply reply, const std::optional<Fault>& fault, httplib::
     }
     pause_ms = fault->pause_ms;
   } else if (cut_short) {
-    cut = fault->amount ? std::min(fault->amount, size) : size / 2;
+    // Never past the last byte: a fault that let the whole body through would be none.
+    cut = fault->amount ? std::min(fault->amount, size - 1) : size / 2;
   }
   // The provider runs after this player is gone: it keeps the connection and the stop
   // flag, which live as long as the conversation.

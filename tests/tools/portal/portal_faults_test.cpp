@@ -93,6 +93,10 @@ TEST_F(PortalFaults, ResetCutsTheConnectionMidBody) {
   const RawExchange early = Get(Port(), "/games/hero/download-hero.exe?fault=reset:100");
   EXPECT_TRUE(early.reset);
   EXPECT_EQ(early.Body().size(), 100u);
+  // More than the body holds still strikes before its end.
+  const RawExchange late = Get(Port(), "/games/hero/download-hero.exe?fault=reset:100000000");
+  EXPECT_TRUE(late.reset);
+  EXPECT_EQ(late.Body().size() + 1, std::stoul(late.Header("Content-Length")));
 
   // A cut by rule closes the first answer short, in order, and leaves the next one whole.
   const RawExchange first = Get(Port(), "/games/jade/download-jade.exe");

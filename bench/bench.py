@@ -163,7 +163,7 @@ class Program:
         env.update({
             "HOME": home, "XDG_DATA_HOME": home + "/data", "XDG_CACHE_HOME": home + "/cache",
             "XDG_CONFIG_HOME": home + "/config", "XDG_RUNTIME_DIR": home + "/run",
-            "TARVEX_PORTAL_HOST": portal.host, "TARVEX_DOWNLOAD_HOST": portal.host,
+            "TARVEX_PORTAL_HOST": portal.host, "TARVEX_DOWNLOAD_HOST": portal.host, "TARVEX_DOWNLOAD_SCHEME": "http",
             "QTWEBENGINE_DISABLE_SANDBOX": "1",
         })
         os.makedirs(home + "/run", mode=0o700, exist_ok=True)

@@ -22,6 +22,11 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace tarvex {
 namespace {
@@ -78,6 +83,9 @@ struct InstallerDownload::Shared {
 
  private:
   bool ClaimKey();
+  // Takes the key's lock file, which other launcher processes take too; waits while one
+  // of them (or an installer it left running) holds it. False when cancelled meanwhile.
+  bool LockKeyFile();
   void ReleaseKey();
   Outcome InstallGame();
   Outcome Download(const QString& installer);
@@ -90,6 +98,7 @@ struct InstallerDownload::Shared {
   std::mutex ownerMutex;
   InstallerDownload* owner;
   bool waitedForKey = false;
+  int keyLock = -1;  // the key's lock file, locked, while the key is claimed
   QElapsedTimer sinceReport;
   int lastReported = -1;
 };
@@ -123,10 +132,33 @@ bool InstallerDownload::Shared::ClaimKey() {
     g_keyReleased.wait_for(lock, kKeyPoll);
   }
   g_busyKeys.insert(gameKey);
+  lock.unlock();
+  if (LockKeyFile()) return true;
+  ReleaseKey();
+  return false;
+}
+
+bool InstallerDownload::Shared::LockKeyFile() {
+  const QString path = paths::InstallerLock(gameKey);
+  QDir().mkpath(QFileInfo(path).path());
+  keyLock = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  // Without a lock file there is still the lock within this process.
+  if (keyLock < 0) return true;
+  while (::flock(keyLock, LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK && errno != EINTR) return true;
+    if (!waitedForKey) {
+      waitedForKey = true;
+      ReportPhase(Phase::Installing);
+    }
+    if (cancelled.load()) return false;
+    std::this_thread::sleep_for(kKeyPoll);
+  }
   return true;
 }
 
 void InstallerDownload::Shared::ReleaseKey() {
+  if (keyLock >= 0) ::close(keyLock);
+  keyLock = -1;
   {
     const std::lock_guard lock(g_keysMutex);
     g_busyKeys.remove(gameKey);
@@ -195,7 +227,6 @@ InstallerDownload::Outcome InstallerDownload::Shared::PrepareWine(const QString&
     case wine::Preparation::Failed:
       break;
   }
-  TraceFormat(QStringLiteral("----------wine prefix not made----------%s\n"), paths::WinePrefix());
   return Outcome::PrepareFailed;
 }
 
@@ -228,7 +259,12 @@ InstallerDownload::Outcome InstallerDownload::Shared::Install(const QString& ins
     process.setStandardOutputFile(command.logFile, QIODevice::Append);
     process.setStandardErrorFile(command.logFile, QIODevice::Append);
   }
-  process.setChildProcessModifier(&InstallerSession::BecomeLeader);
+  // The installer holds the key's lock too, for as long as it runs: should this process
+  // end meanwhile, a newer one still waits for it instead of installing over it.
+  process.setChildProcessModifier([lock = keyLock] {
+    InstallerSession::BecomeLeader();
+    if (lock >= 0) ::fcntl(lock, F_SETFD, 0);
+  });
   process.start();
   if (!process.waitForStarted(-1)) {
     TraceFormat(QStringLiteral("----------installer not started----------%s\n"), installer);

@@ -21,8 +21,10 @@ inline constexpr char kDownloadDoneStatistics[] = "/tj/minclient?game_id=1116&ty
 // An installer kept from a try that could not run it (no wine, no 32-bit wine, no prefix)
 // is run again without downloading it, for as long as partial files are kept. It never starts the game: the
 // window's hand-back asks the portal again, and that answer starts the game once, with
-// its shortcut. At most one worker per game key downloads or installs: a later one waits
-// for it, and hands back at once when it left the game.
+// its shortcut. At most one worker per game key downloads or installs, in this process
+// and across launcher processes (paths::InstallerLock, which the installer holds too for as
+// long as it runs): a later one says "installing", waits for it, and hands back at once
+// when it left the game.
 //
 // The owner (the download window) keeps this object, connects its signals and deletes it
 // or calls Cancel() when it closes. Nothing here waits for the worker: cancelling stops

@@ -145,10 +145,11 @@ bool InstallerTransfer::StartBody() {
   const bool strongTag = !m_etag.isEmpty() && !m_etag.startsWith("W/");
   if (m_status == 206) {
     const ContentRange range = ParseContentRange(m_contentRange);
-    // The rest of the kept part, of the same file: a server that ignores If-Range would
-    // send the rest of another version, named by another validator.
+    // The rest of the kept part, of the same file and of a known size: a server that
+    // ignores If-Range would send the rest of another version, named by another
+    // validator, and one that names none (or only a weak one) vouches for nothing.
     const QByteArray answered = m_validator.startsWith('"') ? (strongTag ? m_etag : QByteArray()) : m_lastModified;
-    if (m_kept == 0 || range.first != m_kept || (!answered.isEmpty() && answered != m_validator)) {
+    if (m_kept == 0 || range.first != m_kept || range.total < 0 || answered != m_validator) {
       m_restart = true;
       return false;
     }

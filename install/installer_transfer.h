@@ -18,8 +18,9 @@ class InstallerHash;
 // with a 2xx status. An interrupted attempt keeps the partial file, with the server's
 // validator (ETag, else Last-Modified) in DESTINATION.part.tag, and the next attempt, in
 // this run or a later one, asks only for the rest: "Range: bytes=N-" with "If-Range".
-// A 206 that starts at N is appended; a 200 starts the file over; a 416 or a range that
-// starts elsewhere throws the partial file away and asks for another attempt at once.
+// A 206 that starts at N, names the kept part's validator and the file's size is
+// appended; a 200 starts the file over; a 416, or any other 206, throws the partial file
+// away and asks for another attempt at once.
 // As soon as the size is known, the rest must fit into the folder's free space with a
 // margin, or nothing is written; a write that finds the disk full ends the attempt the same
 // way. Either keeps the partial file, to be resumed once there is room.

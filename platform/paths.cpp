@@ -67,6 +67,9 @@ QString InstallerFolder() { return XdgFolder("XDG_CACHE_HOME", ".cache") + QStri
 QString InstallerPath(const QString& gameKey) { return InstallerFolder() + gameKey + QStringLiteral("-7z.exe"); }
 QString WinePrefix() { return DataRoot() + QStringLiteral("wine/"); }
 QString WinePrefixBox() { return WinePrefix() + QStringLiteral("drive_c/Tarvex/Box"); }
+QString InstallerLock(const QString& gameKey) {
+  return XdgFolder("XDG_CACHE_HOME", ".cache") + QStringLiteral("Tarvex/locks/") + gameKey + QStringLiteral(".lock");
+}
 QString ProgramLogFolder() { return XdgFolder("XDG_CACHE_HOME", ".cache") + QStringLiteral("Tarvex/logs/"); }
 QString ProgramLog(const QString& gameKey) { return ProgramLogFolder() + gameKey + QStringLiteral(".log"); }
 

@@ -22,6 +22,8 @@ QString InstallerPath(const QString& gameKey);   // <installer folder>/KEY-7z.ex
 QString WinePrefix();
 QString WinePrefixBox();
 // What wine printed for a game's installer and the game: $XDG_CACHE_HOME/Tarvex/logs/KEY.log
+// $XDG_CACHE_HOME/Tarvex/locks/KEY.lock: held while a game's installer is downloaded or runs.
+QString InstallerLock(const QString& gameKey);
 QString ProgramLogFolder();
 QString ProgramLog(const QString& gameKey);
 QString DesktopFolder();  // empty when the user has none

@@ -18,6 +18,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 namespace tarvex {
 namespace {
 
@@ -46,6 +50,22 @@ class InstallerDownloadTest : public ::testing::Test {
       const QByteArray sum = QCryptographicHash::hash(QByteArray::fromStdString(Installer(key == "bad" ? "other" : key)),
                                                       QCryptographicHash::Sha256);
       res.set_content(sum.toHex().toStdString() + "  download-" + key + ".exe\n", "text/plain");
+    });
+    // Checksum files a host may serve that are no checksum, and one in capitals.
+    routes.Get(R"(/games/(forbidden|gone|html|upper)/download-\1\.exe\.sha256)",
+               [this](const httplib::Request& req, httplib::Response& res) {
+                 ++m_checksumRequests;
+                 const std::string key = req.matches[1];
+                 const QByteArray sum = QCryptographicHash::hash(QByteArray::fromStdString(Installer(key)),
+                                                                 QCryptographicHash::Sha256);
+                 if (key == "forbidden") res.status = 403;
+                 if (key == "gone") res.status = 410;
+                 if (key == "html") res.set_content("<html><body>Sign in</body></html>", "text/html");
+                 if (key == "upper") res.set_content(sum.toHex().toUpper().toStdString() + "\n", "text/plain");
+               });
+    routes.Get(R"(/games/(forbidden|gone|html|upper)/download-\1\.exe)", [](const httplib::Request& req,
+                                                                           httplib::Response& res) {
+      res.set_content(Installer(req.matches[1]), "application/octet-stream");
     });
     routes.Get("/games/bad/download-bad.exe", [](const httplib::Request&, httplib::Response& res) {
       res.set_content(Installer("bad"), "application/octet-stream");
@@ -147,6 +167,7 @@ class InstallerDownloadTest : public ::testing::Test {
   testing::TestHttpServer m_server;
   std::atomic<int> m_requests{0};
   std::atomic<int> m_waitsRequests{0};
+  std::atomic<int> m_checksumRequests{0};
   std::atomic<bool> m_resumedAtTheCut{false};  // the last request asked for the rest after the cut
 };
 
@@ -162,6 +183,18 @@ TEST_F(InstallerDownloadTest, DownloadsVerifiesAndRunsTheInstaller) {
   EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
   EXPECT_TRUE(InstallerFiles().isEmpty());
   EXPECT_EQ(QFile::permissions(paths::InstallerFolder()) & 0x0777, QFile::Permissions(0x0700));
+}
+
+// A checksum file the host refuses, or that holds no checksum, is asked for once and
+// never keeps the installer from coming.
+TEST_F(InstallerDownloadTest, ChecksumFilesThatAreNoChecksumLetTheInstallerThrough) {
+  for (const char* key : {"forbidden", "gone", "html", "upper"}) {
+    SCOPED_TRACE(key);
+    m_checksumRequests = 0;
+    auto job = Job(key);
+    EXPECT_EQ(Run(*job), Outcome::Installed);
+    EXPECT_EQ(m_checksumRequests.load(), 1);
+  }
 }
 
 TEST_F(InstallerDownloadTest, InstallerThatMissesItsChecksumIsDeletedUnrun) {
@@ -309,13 +342,41 @@ TEST_F(InstallerDownloadTest, SecondOpenWhileTheInstallerRunsDownloadsNothing) {
   first.reset();
   auto second = Job("waits");
   QSignalSpy finished(second.get(), &InstallerDownload::finished);
+  QSignalSpy phases(second.get(), &InstallerDownload::phaseChanged);
   second->Start();
   EXPECT_FALSE(finished.wait(300));
+  // Its window says "installing", not an empty download.
+  ASSERT_FALSE(phases.isEmpty());
+  EXPECT_EQ(phases.first().at(0).value<InstallerDownload::Phase>(), InstallerDownload::Phase::Installing);
   QFile release(m_home.Path() + "/release");
   ASSERT_TRUE(release.open(QIODevice::WriteOnly));
   ASSERT_TRUE(finished.wait(20000));
   EXPECT_EQ(finished.first().at(0).value<Outcome>(), Outcome::Installed);
   EXPECT_EQ(m_waitsRequests.load(), 1);
+}
+
+// Another launcher process installs the game (it holds the key's lock file): this one
+// waits, saying "installing", and downloads nothing once the game is there.
+TEST_F(InstallerDownloadTest, AnInstallInAnotherProcessIsWaitedFor) {
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(paths::InstallerLock("mir")).path()));
+  const int other = ::open(QFile::encodeName(paths::InstallerLock("mir")).constData(), O_RDWR | O_CREAT, 0600);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::flock(other, LOCK_EX), 0);
+  auto job = Job("mir");
+  QSignalSpy finished(job.get(), &InstallerDownload::finished);
+  QSignalSpy phases(job.get(), &InstallerDownload::phaseChanged);
+  job->Start();
+  EXPECT_FALSE(finished.wait(300));
+  ASSERT_FALSE(phases.isEmpty());
+  EXPECT_EQ(phases.first().at(0).value<InstallerDownload::Phase>(), InstallerDownload::Phase::Installing);
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(paths::GameExecutable("mir")).path()));
+  QFile game(paths::GameExecutable("mir"));
+  ASSERT_TRUE(game.open(QIODevice::WriteOnly));
+  game.close();
+  ::close(other);
+  ASSERT_TRUE(finished.wait(20000));
+  EXPECT_EQ(finished.first().at(0).value<Outcome>(), Outcome::Installed);
+  EXPECT_EQ(m_requests.load(), 0);
 }
 
 TEST_F(InstallerDownloadTest, StartTwiceRunsOneWorker) {

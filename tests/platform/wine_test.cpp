@@ -1,6 +1,7 @@
 #include "platform/wine.h"
 
 #include "platform/paths.h"
+#include "platform/program_log.h"
 #include "platform/windows_program.h"
 
 #include <QDir>
@@ -109,6 +110,27 @@ TEST(WineTest, BoxFolderIsDriveCTarvexBox) {
   EXPECT_EQ(env.value("WINEPREFIX") + '/', paths::WinePrefix());
   EXPECT_EQ(env.value("PWD"), QStringLiteral("/somewhere"));
   qputenv("XDG_DATA_HOME", previous);
+}
+
+// A log that outgrew its cap keeps its newest whole lines.
+TEST(WineTest, ProgramLogKeepsItsLastMebibyteFromALineStart) {
+  QTemporaryDir cache;
+  const QByteArray previous = qgetenv("XDG_CACHE_HOME");
+  qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+  const QString path = PrepareProgramLog("hero");
+  ASSERT_EQ(path, paths::ProgramLog("hero"));
+  QFile log(path);
+  ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+  for (int line = 0; line < 30000; ++line) log.write(QByteArray::number(line).rightJustified(60, '.') + '\n');
+  log.close();
+  ASSERT_EQ(PrepareProgramLog("hero"), path);
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  const QByteArray kept = log.readAll();
+  EXPECT_LE(kept.size(), kProgramLogLimit);
+  EXPECT_GT(kept.size(), kProgramLogLimit - 62);
+  EXPECT_TRUE(kept.startsWith("."));
+  EXPECT_TRUE(kept.endsWith(".29999\n"));
+  qputenv("XDG_CACHE_HOME", previous);
 }
 
 }  // namespace

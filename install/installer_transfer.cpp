@@ -213,6 +213,8 @@ bool InstallerTransfer::HashKeptPart() {
   m_hash->Reset();
   if (!m_partial.seek(0)) return false;
   while (m_partial.pos() < m_kept) {
+    // A part of gigabytes takes seconds to read: closing the window must not wait for it.
+    if (m_cancelled.load()) return false;
     const QByteArray piece = m_partial.read(kHashReadBytes);
     if (piece.isEmpty()) return false;
     m_hash->Add(piece);
@@ -242,7 +244,7 @@ InstallerTransfer::Result InstallerTransfer::Run() {
                                                                   curl ? curl->easyCleanup : nullptr);
   if (!easy || !HashKeptPart()) {
     Keep();
-    return Result::Failed;
+    return m_cancelled.load() ? Result::Cancelled : Result::Failed;
   }
   curl_slist* headers = nullptr;
   if (m_kept > 0) {

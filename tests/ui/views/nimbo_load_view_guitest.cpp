@@ -119,7 +119,10 @@ class LoadView : public ::testing::Test {
     QCoreApplication::sendPostedEvents();
     return true;
   }
-  bool NothingStarted() const { return m_fakes.services.programStarter.Calls().empty() && m_fakes.main.starts.empty(); }
+  // No installer left the game, and the main window was not handed back to, so no game starts.
+  bool NothingStarted(const QString& key) const {
+    return !QFile::exists(paths::GameExecutable(key)) && m_fakes.main.starts.empty();
+  }
 
   testing::ViewFakes m_fakes;
   testing::TestHttpServer m_server;
@@ -171,7 +174,7 @@ TEST_F(LoadView, ClosingWithinTheFirstTwoSecondsStartsNoDownload) {
   // Well past the moment the download would have started.
   EXPECT_FALSE(QTest::qWaitFor([this] { return !Targets().empty() || InstallerDownload::RunningWorkers() > 0; },
                                2500));
-  EXPECT_TRUE(NothingStarted());
+  EXPECT_TRUE(NothingStarted(QStringLiteral("early")));
 }
 
 // The hand-back's request starts the installed game; the window starts nothing itself.
@@ -218,7 +221,7 @@ TEST_F(LoadView, AFailedDownloadLeavesTheWindowAsItStopped) {
     EXPECT_TRUE(Label(NimboLoadView::kNoticeId)->isVisible());
     EXPECT_EQ(Label(NimboLoadView::kNoticeId)->text(), DownloadFailureText(failure.says));
     EXPECT_FALSE(m_fakes.main.window.isVisible());
-    EXPECT_TRUE(NothingStarted());
+    EXPECT_TRUE(NothingStarted(QString::fromLatin1(failure.key)));
     EXPECT_FALSE(QFile::exists(paths::InstallerPath(QString::fromLatin1(failure.key))));
     delete m_view.data();
     const std::lock_guard lock(m_mutex);
@@ -237,7 +240,7 @@ TEST_F(LoadView, AnInstallerThatMissesItsChecksumIsReportedOnTheWindow) {
   EXPECT_TRUE(notice->text().contains(QStringLiteral("손상")));
   EXPECT_TRUE(notice->text().contains(QStringLiteral("损坏")));
   testing::SaveScreenshot(m_view.data(), QStringLiteral("load_window_corrupt"));
-  EXPECT_TRUE(NothingStarted());
+  EXPECT_TRUE(NothingStarted(QStringLiteral("corrupt")));
   EXPECT_FALSE(QFile::exists(paths::GameExecutable(QStringLiteral("corrupt"))));
   EXPECT_TRUE(QDir(paths::InstallerFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
@@ -256,7 +259,7 @@ TEST_F(LoadView, ClosingDuringTheTransferCancelsIt) {
   m_view->close();
   ASSERT_TRUE(QTest::qWaitFor([] { return InstallerDownload::RunningWorkers() == 0; }, kWaitMs));
   EXPECT_TRUE(m_view.isNull());
-  EXPECT_TRUE(NothingStarted());
+  EXPECT_TRUE(NothingStarted(QStringLiteral("held")));
   EXPECT_TRUE(QDir(paths::InstallerFolder()).entryList(QDir::Files | QDir::Hidden).filter("held").isEmpty());
 }
 
@@ -278,7 +281,7 @@ TEST_F(LoadView, AThirtyTwoBitInstallerWithoutThirtyTwoBitWineIsToldAndKept) {
   EXPECT_TRUE(m_fakes.services.prompt.Questions()[0].text.contains(
       QStringLiteral("sudo dpkg --add-architecture i386 && sudo apt-get update && sudo apt-get install wine32:i386")));
   EXPECT_EQ(Label(NimboLoadView::kNoticeId)->text(), DownloadFailureText(InstallerDownload::Outcome::Wine32Missing));
-  EXPECT_TRUE(NothingStarted());
+  EXPECT_TRUE(NothingStarted(QStringLiteral("win32")));
   EXPECT_FALSE(QFile::exists(QDir::home().filePath("wine-ran")));
   EXPECT_TRUE(QFile::exists(paths::InstallerPath(QStringLiteral("win32"))));
 }
@@ -306,7 +309,7 @@ TEST_F(LoadView, ADownloadThatCannotFitSaysSoAndIsNotRetried) {
     EXPECT_EQ(Targets().size(), 1u);
     for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
       EXPECT_LE(file.size(), row.mostWritten) << file.fileName().toStdString();
-    EXPECT_TRUE(NothingStarted());
+    EXPECT_TRUE(NothingStarted(QString::fromLatin1(row.key)));
     delete m_view.data();
     const std::lock_guard lock(m_mutex);
     m_targets.clear();

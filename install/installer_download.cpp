@@ -34,9 +34,17 @@ namespace {
 std::atomic<int> g_runningWorkers{0};
 
 // The game keys whose worker downloads or installs now, at most one worker per key.
-std::mutex g_keysMutex;
-std::condition_variable g_keyReleased;
-QSet<QString> g_busyKeys;
+struct BusyKeys {
+  std::mutex mutex;
+  std::condition_variable released;
+  QSet<QString> keys;
+};
+// Never destroyed: a worker that outlives the process's bounded wait at exit may still
+// release its key while static objects are torn down.
+BusyKeys& Busy() {
+  static auto* busy = new BusyKeys;
+  return *busy;
+}
 // How often a worker waiting for a key looks at its cancel flag.
 constexpr std::chrono::milliseconds kKeyPoll{50};
 // How long the processes an installer started may run on after it has exited.
@@ -119,9 +127,10 @@ void InstallerDownload::Shared::Run() {
 }
 
 bool InstallerDownload::Shared::ClaimKey() {
-  std::unique_lock lock(g_keysMutex);
+  BusyKeys& busy = Busy();
+  std::unique_lock lock(busy.mutex);
   waitedForKey = false;
-  while (g_busyKeys.contains(gameKey)) {
+  while (busy.keys.contains(gameKey)) {
     // An earlier window's installer still runs: this one waits for it instead of
     // downloading over it.
     if (!waitedForKey) {
@@ -129,9 +138,9 @@ bool InstallerDownload::Shared::ClaimKey() {
       ReportPhase(Phase::Installing);
     }
     if (cancelled.load()) return false;
-    g_keyReleased.wait_for(lock, kKeyPoll);
+    busy.released.wait_for(lock, kKeyPoll);
   }
-  g_busyKeys.insert(gameKey);
+  busy.keys.insert(gameKey);
   lock.unlock();
   if (LockKeyFile()) return true;
   ReleaseKey();
@@ -160,10 +169,10 @@ void InstallerDownload::Shared::ReleaseKey() {
   if (keyLock >= 0) ::close(keyLock);
   keyLock = -1;
   {
-    const std::lock_guard lock(g_keysMutex);
-    g_busyKeys.remove(gameKey);
+    const std::lock_guard lock(Busy().mutex);
+    Busy().keys.remove(gameKey);
   }
-  g_keyReleased.notify_all();
+  Busy().released.notify_all();
 }
 
 InstallerDownload::Outcome InstallerDownload::Shared::InstallGame() {

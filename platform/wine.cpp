@@ -139,8 +139,9 @@ bool LinkBox() {
 
 Preparation PreparePrefix(const QString& logFile, const std::atomic<bool>& cancelled,
                           std::chrono::milliseconds limit) {
-  static std::mutex preparing;
-  const std::lock_guard lock(preparing);
+  // Never destroyed: a worker may still be here while the process ends.
+  static auto* preparing = new std::mutex;
+  const std::lock_guard lock(*preparing);
   if (!IsPrefixReady()) {
     const QString wine = Executable();
     if (wine.isEmpty() || !QDir().mkpath(paths::WinePrefix())) return Preparation::Failed;

@@ -2,6 +2,7 @@
 
 #include "browser/browser_client.h"
 #include "browser/nimbo_page.h"
+#include "browser/renderer_recovery.h"
 
 #include <QChildEvent>
 #include <QCloseEvent>
@@ -16,6 +17,7 @@ BrowserView::BrowserView(QWebEngineProfile* profile, std::shared_ptr<BrowserClie
     : QWebEngineView(parent), m_client(std::move(client)), m_popup(popup) {
   m_page = new NimboPage(profile, m_client, this);
   setPage(m_page);
+  new RendererRecovery(this);
   setContextMenuPolicy(Qt::NoContextMenu);
   if (m_popup) setAttribute(Qt::WA_DeleteOnClose);
 }

@@ -1,6 +1,7 @@
 #include "browser/portal_outage_page.h"
 
 #include "browser/browser_view.h"
+#include "browser/launcher_page.h"
 #include "browser/nimbo_page.h"
 #include "platform/trace.h"
 
@@ -21,8 +22,6 @@ constexpr int kTimedOut = -7;
 bool SameServer(const QUrl& a, const QUrl& b) {
   return !a.host().isEmpty() && a.host() == b.host() && a.port(80) == b.port(80);
 }
-
-QString HtmlEscaped(const QString& text) { return text.toHtmlEscaped().replace(QLatin1Char('\''), QLatin1String("&#39;")); }
 
 }  // namespace
 
@@ -46,21 +45,8 @@ std::chrono::seconds OutageRetryDelay(int attempt) {
 }
 
 QString OutagePageHtml(const QUrl& failed) {
-  return QStringLiteral(
-             "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>Tarvex</title><style>"
-             "html,body{height:100%;margin:0}"
-             "body{background:#0d1118;color:#9da7b3;font-family:sans-serif;display:flex;"
-             "align-items:center;justify-content:center;text-align:center}"
-             "p{margin:6px 0;font-size:15px}"
-             "a{display:inline-block;margin-top:22px;padding:7px 26px;color:#e9d9a6;background:#1c2330;"
-             "border:1px solid #b8953f;border-radius:3px;text-decoration:none;font-size:14px}"
-             "a:hover{background:#283142}"
-             "</style></head><body><div>"
-             "<p>포털 서버에 연결할 수 없습니다. 연결되면 자동으로 다시 불러옵니다.</p>"
-             "<p>无法连接到平台服务器，连接恢复后将自动重新加载。</p>"
-             "<a id=\"retry\" href=\"%1\">다시 시도 · 重试</a>"
-             "</div></body></html>")
-      .arg(HtmlEscaped(QString::fromUtf8(failed.toEncoded())));
+  return LauncherPageHtml(QStringLiteral("포털 서버에 연결할 수 없습니다. 연결되면 자동으로 다시 불러옵니다."),
+                          QStringLiteral("无法连接到平台服务器，连接恢复后将自动重新加载。"), QStringLiteral("retry"), failed);
 }
 
 PortalOutagePage::PortalOutagePage(QWidget* browser, const QString& portalHost)
@@ -97,8 +83,7 @@ void PortalOutagePage::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
   TraceFormat(QStringLiteral("----------portal unreachable----------%s\n"),
               QString::fromUtf8(info.url().toEncoded()) + QLatin1Char(' ') + info.errorString());
   m_failed = info.url();
-  m_outagePage = QUrl(QStringLiteral("data:text/html;charset=utf-8;base64,") +
-                      QString::fromLatin1(OutagePageHtml(m_failed).toUtf8().toBase64()));
+  m_outagePage = LauncherPageUrl(OutagePageHtml(m_failed));
   m_view->Page()->LoadLocalPage(m_outagePage);
   // The retries that fail again keep the launcher's page, without the engine's in between.
   ShowEngineErrorPages(false);

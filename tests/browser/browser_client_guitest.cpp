@@ -1,5 +1,6 @@
 // Downloads started by a page: the user is asked where the file goes (its suggested name
-// in the download folder), and the page steps back in its history at most once.
+// in the download folder), and the page steps back in its history at most once. A page
+// whose renderer was killed comes back.
 #include "browser/browser_host.h"
 #include "browser/browser_runtime.h"
 #include "browser/browser_view.h"
@@ -19,6 +20,8 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace tarvex {
 namespace {
@@ -101,6 +104,39 @@ TEST_F(DownloadTest, AViewClosedUnderTheSaveAsDialogIsLeftAlone) {
   EXPECT_NE(download->state(), QWebEngineDownloadRequest::DownloadCompleted);
   EXPECT_FALSE(QFileInfo::exists(chosen));
   EXPECT_FALSE(m_client->HasBrowser());
+}
+
+// Killed once, the page is loaded again by itself; killed again within the minute, the
+// launcher's page stands in with a button, and the button brings the page back.
+TEST(RendererEndTest, AKilledPageComesBackOnceThenWaitsForTheButton) {
+  PageServer server;
+  server.Serve("/game", Page("game"));
+  FakeServices fakes;
+  RecordingViews views;
+  QWidget host;
+  host.resize(600, 400);
+  auto client = std::make_shared<NimboSimleClient>(ClientContext{fakes.prompt, fakes.defaultBrowser, views, server.Host()});
+  auto* view = qobject_cast<BrowserView*>(
+      CreateBrowser(SharedRuntime(), &host, QRect(0, 0, 600, 400), client, server.Host() + "/game"));
+  host.show();
+  const auto requests = [&] { return server.Requests().filter("/game").size(); };
+  const auto kill = [&] {
+    const qint64 pid = view->page()->renderProcessPid();
+    ASSERT_GT(pid, 0);
+    ::kill(static_cast<pid_t>(pid), SIGKILL);
+  };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->title() == "game"; }, kTimeoutMs));
+  ASSERT_EQ(requests(), 1);
+
+  kill();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return requests() == 2 && view->title() == "game"; }, kTimeoutMs));
+
+  kill();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->url().scheme() == "data" && view->title() == "Tarvex"; }, kTimeoutMs));
+  EXPECT_EQ(requests(), 2);
+  view->page()->runJavaScript(QStringLiteral("document.getElementById('reload').click()"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->url().path() == "/game" && view->title() == "game"; }, kTimeoutMs));
+  EXPECT_EQ(requests(), 3);
 }
 
 }  // namespace

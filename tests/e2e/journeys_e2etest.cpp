@@ -15,6 +15,8 @@
 
 #include <memory>
 
+#include <csignal>
+
 namespace tarvex {
 namespace {
 
@@ -33,6 +35,34 @@ QJsonObject RequestFor(const PortalProcess& portal, const QString& prefix) {
   for (const QJsonObject& request : portal.Requests())
     if (request.value("request_line").toString().section(' ', 1, 1).startsWith(prefix)) return request;
   return {};
+}
+
+// Kills the renderer processes of the launcher `root` with SIGKILL, as the out-of-memory
+// killer would, and returns how many. They are the children of its sandboxed zygote (the
+// other zygote starts the GPU and utility processes), whose command line they keep.
+int KillRenderers(qint64 root) {
+  const auto field = [](const QString& pid, const char* file) {
+    QFile in("/proc/" + pid + "/" + file);
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+  };
+  const auto parentOf = [&](const QString& pid) {
+    const QByteArray stat = field(pid, "stat");
+    // pid (name) state ppid ...: the name may hold blanks and parentheses.
+    return stat.mid(stat.lastIndexOf(')') + 2).split(' ').value(1);
+  };
+  const QStringList pids = QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+  QStringList zygotes;
+  for (const QString& pid : pids) {
+    const QByteArray command = field(pid, "cmdline");
+    if (parentOf(pid) == QByteArray::number(root) && command.contains("--type=zygote") &&
+        !command.contains("--no-zygote-sandbox"))
+      zygotes << pid;
+  }
+  int killed = 0;
+  for (const QString& pid : pids) {
+    if (zygotes.contains(QString::fromLatin1(parentOf(pid))) && ::kill(pid.toInt(), SIGKILL) == 0) ++killed;
+  }
+  return killed;
 }
 
 // Clicks the top-right close button of a strip window (its position before and after the
@@ -88,6 +118,15 @@ TEST_F(JourneyTest, TokenLeftOpensTheWebGameInItsOwnWindow) {
   EXPECT_EQ(main->geometry.size(), QSize(1320, 820));
   WaitUntil([] { return false; }, 3000);  // let the game draw its first frames
   SaveScreenshot("2-game-window");
+
+  // Every renderer killed: each window loads its page again, the game window its game.
+  const QString gamePage = "/mini/play/web/1001/7/";
+  const int games = portal.CountTargets(gamePage), indexes = portal.CountTargets("/mini/index");
+  ASSERT_GT(KillRenderers(launcher.Pid()), 0);
+  EXPECT_TRUE(WaitUntil([&] { return portal.CountTargets(gamePage) > games; }, kTimeoutMs));
+  EXPECT_TRUE(WaitUntil([&] { return portal.CountTargets("/mini/index") > indexes; }, kTimeoutMs));
+  WaitUntil([] { return false; }, 3000);
+  SaveScreenshot("3-after-the-renderers-were-killed");
 }
 
 TEST_F(JourneyTest, GameClosedAfterConfirmationHandsBackAndTheMainWindowAsksAgain) {

@@ -23,7 +23,6 @@ namespace {
 constexpr int kListenBacklog = 16;
 // How often a waiting start looks at whether the older process still lives.
 constexpr int kPollStepMs = 100;
-constexpr timeval kConnectTimeout{2, 0};
 constexpr int kConnectAttempts = 8;
 // How often a start tells the instance that holds the socket name to end before it gives up
 // on the name (each time waiting for that instance's process to end).
@@ -91,23 +90,40 @@ void WaitForPeerToEnd(int fd, pid_t peer, const HandoverTiming& timing) {
   }
 }
 
-// Connects to whoever listens on `path`. -1: nobody does (no socket file, or one that an
-// ended instance left: the connection is refused). An instance that is alive but not
-// accepting (its queue full, its process stopped) is waited for, bounded.
-int ConnectToRunningInstance(const QString& path) {
+// What a connection attempt to the socket name found.
+enum class Reach {
+  Answered,  // an instance listens and took the connection
+  Refused,   // nobody listens: no socket file, or one that nobody has listened on since
+  Silent,    // the attempt timed out or failed otherwise: maybe an instance that is alive
+};
+
+struct Probe {
+  int fd = -1;  // the connection when answered
+  Reach reach = Reach::Silent;
+};
+
+// Connects to whoever listens on `path`. A refused connection comes from a socket file that
+// an ended instance left, or from one that another start has bound and not listened on yet.
+// An instance that is alive but not accepting (its queue full, its process stopped) is
+// waited for, bounded.
+Probe ConnectToRunningInstance(const QString& path, std::chrono::milliseconds timeout) {
   sockaddr_un address{};
-  if (!SocketAddress(path, address)) return -1;
+  if (!SocketAddress(path, address)) return {};
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout);
+  const timeval sendTimeout{static_cast<time_t>(seconds.count()),
+                            static_cast<suseconds_t>(std::chrono::microseconds(timeout - seconds).count())};
   for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &kConnectTimeout, sizeof(kConnectTimeout));
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) return fd;
+    if (fd < 0) return {};
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof(sendTimeout));
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) return {fd, Reach::Answered};
     const int error = errno;
     ::close(fd);
-    if (error != EINTR && error != EAGAIN && error != ETIMEDOUT && error != EINPROGRESS) return -1;
+    if (error == ECONNREFUSED || error == ENOENT) return {-1, Reach::Refused};
+    if (error != EINTR && error != EAGAIN && error != ETIMEDOUT && error != EINPROGRESS) return {};
   }
   TraceFormat(QStringLiteral("----------running instance does not answer----------%s\n"), path);
-  return -1;
+  return {};
 }
 
 }  // namespace
@@ -140,8 +156,9 @@ void InstanceHandover::WaitForTurn(int waitMilliseconds) {
 }
 
 bool InstanceHandover::TellRunningInstance() {
-  const int fd = ConnectToRunningInstance(m_socketPath);
-  if (fd < 0) return false;
+  const Probe probe = ConnectToRunningInstance(m_socketPath, m_timing.connect);
+  if (probe.reach != Reach::Answered) return false;
+  const int fd = probe.fd;
   const std::array<char, 4> message = EncodedMessage();
   if (::send(fd, message.data(), message.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(message.size())) {
     ::close(fd);
@@ -155,29 +172,26 @@ bool InstanceHandover::TellRunningInstance() {
 bool InstanceHandover::Listen() {
   sockaddr_un address{};
   bool listening = false;
+  int error = ENAMETOOLONG;
   if (SocketAddress(m_socketPath, address)) {
     for (int attempt = 0; attempt < kTakeOverAttempts && !listening; ++attempt) {
       m_listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-      if (m_listenFd < 0) break;
+      if (m_listenFd < 0) {
+        error = errno;
+        break;
+      }
       listening = BindAndListen(address);
-      if (listening || errno != EADDRINUSE) break;
+      error = errno;
+      if (listening || error != EADDRINUSE) break;
       ::close(m_listenFd);
       m_listenFd = -1;
-      // The name is taken. By a socket that an ended instance left: remove it. By an
-      // instance that lives (one that started meanwhile): tell that one to end too.
-      const int probe = ConnectToRunningInstance(m_socketPath);
-      if (probe < 0) {
-        ::unlink(address.sun_path);
-      } else {
-        ::close(probe);
-        TellRunningInstance();
-      }
+      if (!FreeTakenName()) break;
     }
   }
   if (m_turn.isLocked()) m_turn.unlock();
   if (!listening) {
     TraceFormat(QStringLiteral("----------instance socket not listening----------%s\n"),
-                m_socketPath + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)));
+                m_socketPath + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error)));
     if (m_listenFd >= 0) ::close(m_listenFd);
     m_listenFd = -1;
     return false;
@@ -185,6 +199,32 @@ bool InstanceHandover::Listen() {
   m_listenNotifier = new QSocketNotifier(m_listenFd, QSocketNotifier::Read, this);
   connect(m_listenNotifier, &QSocketNotifier::activated, this, &InstanceHandover::AcceptPending);
   return true;
+}
+
+bool InstanceHandover::FreeTakenName() {
+  // An instance that lives (one that started meanwhile) is told to end too.
+  Probe probe = ConnectToRunningInstance(m_socketPath, m_timing.connect);
+  if (probe.reach == Reach::Answered) {
+    ::close(probe.fd);
+    TellRunningInstance();
+    return true;
+  }
+  // A socket that does not answer in time may be a live instance's: it stays.
+  if (probe.reach == Reach::Silent) return false;
+  // A refused name is a socket file an ended instance left, unless another start has bound
+  // it and not listened yet. Starts bind holding the turn, so only the holder of the turn
+  // may remove one, and only when it is refused once more after that start has had time
+  // to listen.
+  if (!m_turn.isLocked()) return false;
+  ::poll(nullptr, 0, kPollStepMs);
+  probe = ConnectToRunningInstance(m_socketPath, m_timing.connect);
+  if (probe.reach == Reach::Answered) {
+    ::close(probe.fd);
+    TellRunningInstance();
+  } else if (probe.reach == Reach::Refused) {
+    ::unlink(QFile::encodeName(m_socketPath).constData());
+  }
+  return probe.reach != Reach::Silent;
 }
 
 bool InstanceHandover::BindAndListen(const sockaddr_un& address) {

@@ -32,6 +32,8 @@ struct HandoverTiming {
   std::chrono::milliseconds grace{10000};
   // How long it then has before it is killed.
   std::chrono::milliseconds terminate{5000};
+  // How long one connection attempt waits on an instance that does not accept.
+  std::chrono::milliseconds connect{2000};
 };
 
 class InstanceHandover final : public QObject {
@@ -50,8 +52,9 @@ class InstanceHandover final : public QObject {
   // after the grace period). Returns whether an older instance was found.
   bool TellRunningInstance();
   // Listens under the socket name and ends this instance's turn. A stale socket file is
-  // removed; an instance that took the name meanwhile is told to end first. Returns false
-  // when the name cannot be taken (traced).
+  // removed, only by the holder of the turn; an instance that took the name meanwhile is
+  // told to end first; a socket that does not answer is left alone. Returns false when the
+  // name cannot be taken (traced).
   bool Listen();
   // Reads what has already arrived without waiting for the event loop: true when a newer
   // instance has told this one to end, now or before.
@@ -69,6 +72,10 @@ class InstanceHandover final : public QObject {
   };
 
   bool BindAndListen(const sockaddr_un& address);
+  // Makes a socket name that is taken free again, when that is safe: tells a live
+  // instance to end, removes a socket file nobody listens on. False when the name has to
+  // be given up.
+  bool FreeTakenName();
   void AcceptPending();
   void ReadConnection(int fd);
   void CloseConnection(std::size_t index);

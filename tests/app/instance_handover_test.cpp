@@ -1,0 +1,113 @@
+#include "app/instance_handover.h"
+
+#include <QFile>
+#include <QLockFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace tarvex {
+namespace {
+
+constexpr HandoverTiming kQuick{std::chrono::milliseconds(100), std::chrono::milliseconds(100),
+                                std::chrono::milliseconds(100)};
+
+sockaddr_un Address(const QString& path) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const QByteArray encoded = QFile::encodeName(path);
+  std::memcpy(address.sun_path, encoded.constData(), static_cast<std::size_t>(encoded.size()));
+  return address;
+}
+
+// A socket that someone else made under the instance's name; its descriptors close with it.
+class Occupant {
+ public:
+  explicit Occupant(const QString& path) : m_address(Address(path)) {
+    m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ::bind(m_fd, reinterpret_cast<const sockaddr*>(&m_address), sizeof(m_address));
+  }
+  ~Occupant() {
+    for (int fd : {m_fd, m_filler})
+      if (fd >= 0) ::close(fd);
+  }
+
+  // An instance that ended: nobody listens on the file it left.
+  void End() {
+    ::close(m_fd);
+    m_fd = -1;
+  }
+  // An instance that listens but accepts nothing (stopped): its one-place queue is full.
+  void ListenWithoutAccepting() {
+    ::listen(m_fd, 0);
+    m_filler = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ::connect(m_filler, reinterpret_cast<const sockaddr*>(&m_address), sizeof(m_address));
+  }
+
+ private:
+  const sockaddr_un m_address;
+  int m_fd = -1;
+  int m_filler = -1;
+};
+
+ino_t SocketFile(const QString& path) {
+  struct stat info {};
+  return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISSOCK(info.st_mode) ? info.st_ino : 0;
+}
+
+bool Answers(const QString& path) {
+  const sockaddr_un address = Address(path);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const bool answered = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+  ::close(fd);
+  return answered;
+}
+
+// A start takes the name over only from an instance that has surely ended; a socket file
+// that may still be a live instance's is never removed.
+TEST(InstanceHandoverTest, TakesTheNameOnlyFromAnEndedInstance) {
+  struct Row {
+    const char* occupant;
+    std::function<void(Occupant&)> prepare;
+    bool anotherHoldsTheTurn;
+    bool takesTheName;
+  };
+  const Row rows[] = {
+      {"ended instance's file", [](Occupant& o) { o.End(); }, false, true},
+      {"another start between bind and listen", [](Occupant&) {}, true, false},
+      {"instance that does not accept", [](Occupant& o) { o.ListenWithoutAccepting(); }, false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.occupant);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("instance"));
+    Occupant occupant(path);
+    row.prepare(occupant);
+    QLockFile othersTurn(path + QStringLiteral(".lock"));
+    if (row.anotherHoldsTheTurn) {
+      ASSERT_TRUE(othersTurn.tryLock(0));
+    }
+    const ino_t before = SocketFile(path);
+    ASSERT_NE(before, 0U);
+
+    InstanceHandover handover(path, kQuick);
+    handover.WaitForTurn(0);
+    EXPECT_EQ(handover.Listen(), row.takesTheName);
+    if (row.takesTheName) {
+      EXPECT_TRUE(Answers(path));
+    } else {
+      EXPECT_EQ(SocketFile(path), before);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tarvex

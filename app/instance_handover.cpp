@@ -1,5 +1,6 @@
 #include "app/instance_handover.h"
 
+#include "app/peer_process.h"
 #include "platform/trace.h"
 
 #include <QFile>
@@ -43,44 +44,44 @@ std::array<char, 4> EncodedMessage() {
   return bytes;
 }
 
-// The process that listens on the other end of a connected socket, when it is this user's.
+// The process that listens on the other end of a connected socket, when it is this user's
+// and not this process.
 pid_t ListeningProcess(int fd) {
   ucred credentials{};
   socklen_t length = sizeof(credentials);
   if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0) return 0;
-  return credentials.uid == ::getuid() && credentials.pid > 0 ? credentials.pid : 0;
+  return credentials.uid == ::getuid() && credentials.pid > 0 && credentials.pid != ::getpid() ? credentials.pid : 0;
 }
 
-bool ProcessExists(pid_t pid) { return ::kill(pid, 0) == 0 || errno != ESRCH; }
-
-// Waits until the connection closes (its process has ended, or closed it) or `peer` is
-// gone; ends `peer` once it has overstayed. Returns when it may be assumed gone.
-void WaitForPeerToEnd(int fd, pid_t peer, const HandoverTiming& timing) {
+// Waits until the connection closes (its process has ended, or closed it) or `peer` has
+// ended; ends `peer` once it has overstayed, if it is this program. Returns when it may be
+// assumed gone, or when it is another program, which is not waited for longer.
+void WaitForPeerToEnd(int fd, const PeerProcess& peer, const HandoverTiming& timing) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
   bool terminated = false;
   bool killed = false;
   for (;;) {
-    pollfd watched{fd, POLLIN, 0};
-    if (::poll(&watched, 1, kPollStepMs) > 0) {
+    std::array<pollfd, 2> watched{pollfd{fd, POLLIN, 0}, pollfd{peer.Fd(), POLLIN, 0}};
+    if (::poll(watched.data(), peer.IsHeld() ? 2 : 1, kPollStepMs) > 0) {
+      if (watched[1].revents != 0) return;  // its process has ended
       char ignored[64];
       const ssize_t got = ::recv(fd, ignored, sizeof(ignored), MSG_DONTWAIT);
       if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) return;
     }
-    if (peer > 0 && !ProcessExists(peer)) return;
     const auto waited = Clock::now() - start;
-    if (peer <= 0) {
+    if (!peer.IsHeld()) {
       // Nobody to end: the connection alone tells, bounded.
       if (waited >= timing.grace + timing.terminate) return;
     } else if (!terminated && waited >= timing.grace) {
       TraceFormat(QStringLiteral("----------older instance overstays, terminating----------%s\n"),
-                  QString::number(peer));
-      ::kill(peer, SIGTERM);
+                  QString::number(peer.Pid()));
+      if (!peer.End(SIGTERM)) return;
       terminated = true;
     } else if (terminated && !killed && waited >= timing.grace + timing.terminate) {
       TraceFormat(QStringLiteral("----------older instance still there, killing----------%s\n"),
-                  QString::number(peer));
-      ::kill(peer, SIGKILL);
+                  QString::number(peer.Pid()));
+      if (!peer.End(SIGKILL)) return;
       killed = true;
     } else if (killed && waited >= timing.grace + 2 * timing.terminate) {
       // Not even SIGKILL ends it (stuck in the kernel, on a hung file system): the caller
@@ -159,12 +160,15 @@ bool InstanceHandover::TellRunningInstance() {
   const Probe probe = ConnectToRunningInstance(m_socketPath, m_timing.connect);
   if (probe.reach != Reach::Answered) return false;
   const int fd = probe.fd;
+  // Held from here on: whatever signal it may need goes to this process, never to one
+  // that got its id after it ended.
+  const PeerProcess peer(ListeningProcess(fd));
   const std::array<char, 4> message = EncodedMessage();
   if (::send(fd, message.data(), message.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(message.size())) {
     ::close(fd);
     return false;
   }
-  WaitForPeerToEnd(fd, ListeningProcess(fd), m_timing);
+  WaitForPeerToEnd(fd, peer, m_timing);
   ::close(fd);
   return true;
 }

@@ -20,7 +20,8 @@ namespace tarvex {
 // connection that carried the message open until its process ends, so the newer one
 // learns that the profile is free from the kernel, not from a guess. An older instance
 // that does not end by itself (a busy loop, a stopped process, a hung teardown) is ended
-// after a grace period. Only then does the newer one take the socket name over.
+// after a grace period, through a process descriptor taken when it was reached and only
+// when it runs this same program. Only then does the newer one take the socket name over.
 //
 // Nobody unlinks a socket path that may be another's: an instance leaves its socket file
 // behind when it ends, and the next start, finding nobody listening, removes it before it

@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
 #include <functional>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace tarvex {
@@ -107,6 +110,37 @@ TEST(InstanceHandoverTest, TakesTheNameOnlyFromAnEndedInstance) {
       EXPECT_EQ(SocketFile(path), before);
     }
   }
+}
+
+// Another program of the user's that listens under the instance's name and never answers
+// is waited for, but never ended.
+TEST(InstanceHandoverTest, NeverEndsAProcessOfAnotherProgram) {
+  QTemporaryDir folder;
+  const QString path = folder.filePath(QStringLiteral("instance"));
+  const sockaddr_un address = Address(path);
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+  int execed[2];
+  ASSERT_EQ(::pipe2(execed, O_CLOEXEC), 0);
+  const pid_t other = ::fork();
+  ASSERT_GE(other, 0);
+  if (other == 0) {
+    // The socket's listener is this process, which then becomes another program.
+    ::listen(listener, 4);
+    ::execl("/bin/sleep", "sleep", "60", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(listener);
+  ::close(execed[1]);
+  char ignored;
+  ASSERT_EQ(::read(execed[0], &ignored, 1), 0);  // its end closes on exec
+  ::close(execed[0]);
+
+  InstanceHandover(path, kQuick).TellRunningInstance();
+  int status = 0;
+  EXPECT_EQ(::waitpid(other, &status, WNOHANG), 0) << "the other program was ended";
+  ::kill(other, SIGKILL);
+  ::waitpid(other, &status, 0);
 }
 
 }  // namespace

@@ -44,13 +44,12 @@ std::array<char, 4> EncodedMessage() {
   return bytes;
 }
 
-// The process that listens on the other end of a connected socket, when it is this user's
-// and not this process.
+// The process that listens on the other end of a connected socket, when it is this user's.
 pid_t ListeningProcess(int fd) {
   ucred credentials{};
   socklen_t length = sizeof(credentials);
   if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0) return 0;
-  return credentials.uid == ::getuid() && credentials.pid > 0 && credentials.pid != ::getpid() ? credentials.pid : 0;
+  return credentials.uid == ::getuid() && credentials.pid > 0 ? credentials.pid : 0;
 }
 
 // Waits until the connection closes (its process has ended, or closed it) or `peer` has

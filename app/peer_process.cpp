@@ -23,7 +23,7 @@ bool SendSignal(int processFd, int signal) {
 
 }  // namespace
 
-PeerProcess::PeerProcess(pid_t pid) : m_pid(pid), m_fd(pid > 0 ? OpenProcess(pid) : -1) {}
+PeerProcess::PeerProcess(pid_t pid) : m_pid(pid), m_fd(pid > 0 && pid != ::getpid() ? OpenProcess(pid) : -1) {}
 
 PeerProcess::~PeerProcess() {
   if (m_fd >= 0) ::close(m_fd);

@@ -9,7 +9,7 @@ namespace tarvex {
 // reused meanwhile never receives a signal meant for the process that had it.
 class PeerProcess final {
  public:
-  // Takes hold of `pid`; holds nothing when it is 0 or the process is gone already.
+  // Takes hold of `pid`; holds nothing when it is 0, this process, or gone already.
   explicit PeerProcess(pid_t pid);
   ~PeerProcess();
   PeerProcess(const PeerProcess&) = delete;
@@ -20,14 +20,13 @@ class PeerProcess final {
   // Readable once the process has ended; -1 when nothing is held.
   int Fd() const { return m_fd; }
   bool HasEnded() const;
-  // Sends `signal`, only when the process runs this same program (its executable is the
-  // file this process runs): a process of the user's that is not the launcher is never
-  // ended. Returns whether the signal was sent.
+  // Whether it runs this same program: its executable is the file this process runs.
+  bool IsThisProgram() const;
+  // Sends `signal`, only when it runs this same program: a process of the user's that is
+  // not the launcher is never ended. Returns whether the signal was sent.
   bool End(int signal) const;
 
  private:
-  bool IsThisProgram() const;
-
   pid_t m_pid = 0;
   int m_fd = -1;
 };

@@ -216,6 +216,42 @@ TEST_F(ProcessRolesTest, SecondInstanceEndsTheFirstAndShowsItsOwnWindow) {
                         kWindowTimeoutMs));
 }
 
+// Two starts that cannot reach each other through the socket (another session's runtime
+// folder, one too long for a socket name) still never share the profile: the newer one
+// ends the older before it opens it.
+TEST_F(ProcessRolesTest, AStartThatCannotFindTheRunningInstanceStillEndsItFirst) {
+  QTemporaryDir folder;
+  const QString otherSession = folder.filePath("session");
+  const QString tooLong = folder.filePath(QString(120, QLatin1Char('r')));
+  for (const QString& runtime : {otherSession, tooLong}) {
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
+  struct Row {
+    const char* where;
+    QString olderRuntime;  // empty: the test's own
+    QString newerRuntime;
+  };
+  for (const Row& row : {Row{"newer in another session", {}, otherSession},
+                         Row{"older without a socket name", tooLong, {}}}) {
+    SCOPED_TRACE(row.where);
+    const auto runtimeFolder = [](const QString& path) {
+      QProcessEnvironment environment;
+      if (!path.isEmpty()) environment.insert("XDG_RUNTIME_DIR", path);
+      return environment;
+    };
+    LauncherProcess older(m_portal.Host(), {}, runtimeFolder(row.olderRuntime));
+    ASSERT_TRUE(WaitUntil([&] { return MainWindows().size() == 1; }, kWindowTimeoutMs)) << older.Output().toStdString();
+
+    LauncherProcess newer(m_portal.Host(), {}, runtimeFolder(row.newerRuntime));
+    older.WaitForExit(40000);
+    EXPECT_FALSE(older.IsRunning()) << newer.Output().toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return MainWindows().size() == 1 && MainWindows().constFirst().pid == newer.Pid(); },
+                          kWindowTimeoutMs))
+        << newer.Output().toStdString();
+  }
+}
+
 TEST_F(ProcessRolesTest, AnInstanceThatCannotEndIsEndedBeforeTheNewerOneOpensTheProfile) {
   LauncherProcess stuck(m_portal.Host(), {});
   ASSERT_TRUE(WaitForWindow(kMainTitle, kWindowTimeoutMs).has_value());

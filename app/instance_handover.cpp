@@ -38,10 +38,41 @@ bool SocketAddress(const QString& path, sockaddr_un& address) {
   return true;
 }
 
-std::array<char, 4> EncodedMessage() {
-  std::array<char, 4> bytes{};
+// What a starting instance sends: the message, then when it started, both big-endian. The
+// time is on the monotonic clock, which all processes of the machine share.
+constexpr qsizetype kMessageSize = 12;
+// What a told instance answers when it hands its login token on: when the token was first
+// read, the token's length in bytes, and its bytes.
+constexpr qsizetype kTokenHeaderSize = 9;
+constexpr qsizetype kTokenLimit = 255;
+
+qint64 MonotonicNow() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+QByteArray EncodedMessage(qint64 startedAt) {
+  QByteArray bytes(kMessageSize, '\0');
   qToBigEndian(InstanceHandover::kInstanceMessage, bytes.data());
+  qToBigEndian(startedAt, bytes.data() + 4);
   return bytes;
+}
+
+QByteArray EncodedToken(const HandedOnToken& token) {
+  const QByteArray text = token.text.toUtf8().left(kTokenLimit);
+  QByteArray bytes(kTokenHeaderSize, '\0');
+  qToBigEndian(token.readAt, bytes.data());
+  bytes[8] = static_cast<char>(text.size());
+  return bytes + text;
+}
+
+// The token in an answer; none when the answer holds none, or only part of one.
+HandedOnToken DecodedToken(const QByteArray& bytes) {
+  if (bytes.size() < kTokenHeaderSize) return {};
+  const qsizetype length = static_cast<unsigned char>(bytes[8]);
+  if (bytes.size() < kTokenHeaderSize + length) return {};
+  return HandedOnToken{QString::fromUtf8(bytes.mid(kTokenHeaderSize, length)),
+                       qFromBigEndian<qint64>(bytes.constData())};
 }
 
 // The process that listens on the other end of a connected socket, when it is this user's.
@@ -52,10 +83,22 @@ pid_t ListeningProcess(int fd) {
   return credentials.uid == ::getuid() && credentials.pid > 0 ? credentials.pid : 0;
 }
 
+// Reads what has arrived on the connection into `answer` (bounded); true once it is closed.
+bool ReadAvailable(int fd, QByteArray& answer) {
+  for (;;) {
+    char bytes[64];
+    const ssize_t got = ::recv(fd, bytes, sizeof(bytes), MSG_DONTWAIT);
+    if (got > 0 && answer.size() < kTokenHeaderSize + kTokenLimit) answer.append(bytes, got);
+    if (got > 0 || (got < 0 && errno == EINTR)) continue;
+    return got == 0 || errno != EAGAIN;
+  }
+}
+
 // Waits until the connection closes (its process has ended, or closed it) or `peer` has
-// ended; ends `peer` once it has overstayed, if it is this program. Returns when it may be
-// assumed gone, or when it is another program, which is not waited for longer.
-void WaitForPeerToEnd(int fd, const PeerProcess& peer, const HandoverTiming& timing) {
+// ended, keeping what it answers in `answer`; ends `peer` once it has overstayed, if it is
+// this program. Returns when it may be assumed gone, or when it is another program, which
+// is not waited for longer.
+void WaitForPeerToEnd(int fd, const PeerProcess& peer, const HandoverTiming& timing, QByteArray& answer) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
   bool terminated = false;
@@ -63,10 +106,8 @@ void WaitForPeerToEnd(int fd, const PeerProcess& peer, const HandoverTiming& tim
   for (;;) {
     std::array<pollfd, 2> watched{pollfd{fd, POLLIN, 0}, pollfd{peer.Fd(), POLLIN, 0}};
     if (::poll(watched.data(), peer.IsHeld() ? 2 : 1, kPollStepMs) > 0) {
-      if (watched[1].revents != 0) return;  // its process has ended
-      char ignored[64];
-      const ssize_t got = ::recv(fd, ignored, sizeof(ignored), MSG_DONTWAIT);
-      if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) return;
+      // Whatever it answered arrived before its connection closed or its process ended.
+      if (ReadAvailable(fd, answer) || watched[1].revents != 0) return;
     }
     const auto waited = Clock::now() - start;
     if (!peer.IsHeld()) {
@@ -132,7 +173,8 @@ InstanceHandover::InstanceHandover(QString socketPath, HandoverTiming timing, QO
     : QObject(parent),
       m_socketPath(std::move(socketPath)),
       m_timing(timing),
-      m_turn(m_socketPath + QStringLiteral(".lock")) {
+      m_turn(m_socketPath + QStringLiteral(".lock")),
+      m_startedAt(MonotonicNow()) {
   // Only a holder that has died leaves a stale turn: a live one may wait long on a stuck
   // older instance, and taking its turn away would let two starts take the name.
   m_turn.setStaleLockTime(0);
@@ -155,21 +197,40 @@ void InstanceHandover::WaitForTurn(int waitMilliseconds) {
   m_turn.tryLock(waitMilliseconds);
 }
 
-bool InstanceHandover::TellRunningInstance() {
-  const Probe probe = ConnectToRunningInstance(m_socketPath, m_timing.connect);
+bool InstanceHandover::TellRunningInstance() { return TellInstanceAt(m_socketPath); }
+
+bool InstanceHandover::TellInstanceAt(const QString& socketPath) {
+  const Probe probe = ConnectToRunningInstance(socketPath, m_timing.connect);
   if (probe.reach != Reach::Answered) return false;
   const int fd = probe.fd;
   // Held from here on: whatever signal it may need goes to this process, never to one
   // that got its id after it ended.
   const PeerProcess peer(ListeningProcess(fd));
-  const std::array<char, 4> message = EncodedMessage();
-  if (::send(fd, message.data(), message.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(message.size())) {
+  const QByteArray message = EncodedMessage(m_startedAt);
+  if (::send(fd, message.constData(), static_cast<std::size_t>(message.size()), MSG_NOSIGNAL) != message.size()) {
     ::close(fd);
     return false;
   }
-  WaitForPeerToEnd(fd, peer, m_timing);
+  QByteArray answer;
+  WaitForPeerToEnd(fd, peer, m_timing, answer);
   ::close(fd);
+  const HandedOnToken token = DecodedToken(answer);
+  // Of several instances told, the token read last is the newest.
+  if (!token.text.isEmpty() && token.readAt >= m_receivedToken.readAt) {
+    m_receivedToken = token;
+    m_handedOnToken = token;  // until this instance knows which token it uses
+  }
   return true;
+}
+
+void InstanceHandover::HandOnToken(const QString& token) {
+  if (token.isEmpty()) {
+    m_handedOnToken = {};
+  } else if (token == m_receivedToken.text) {
+    m_handedOnToken = m_receivedToken;  // it keeps the time it was first read
+  } else {
+    m_handedOnToken = HandedOnToken{token, MonotonicNow()};
+  }
 }
 
 bool InstanceHandover::Listen() {
@@ -238,7 +299,7 @@ bool InstanceHandover::BindAndListen(const sockaddr_un& address) {
 bool InstanceHandover::PollInstanceMessage() {
   AcceptPending();
   for (std::size_t i = m_connections.size(); i-- > 0;) {
-    if (m_connections[i].received.size() < 4) ReadConnection(m_connections[i].fd);
+    if (m_connections[i].received.size() < kMessageSize) ReadConnection(m_connections[i].fd);
   }
   return m_toldToEnd;
 }
@@ -262,9 +323,9 @@ void InstanceHandover::ReadConnection(int fd) {
   while (index < m_connections.size() && m_connections[index].fd != fd) ++index;
   if (index == m_connections.size()) return;
   Connection& connection = m_connections[index];
-  while (connection.received.size() < 4) {
-    char bytes[4];
-    const ssize_t got = ::recv(fd, bytes, static_cast<std::size_t>(4 - connection.received.size()), 0);
+  while (connection.received.size() < kMessageSize) {
+    char bytes[kMessageSize];
+    const ssize_t got = ::recv(fd, bytes, static_cast<std::size_t>(kMessageSize - connection.received.size()), 0);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0 && errno == EAGAIN) return;
     if (got <= 0) {  // the other side gave up before saying anything
@@ -276,6 +337,13 @@ void InstanceHandover::ReadConnection(int fd) {
   if (qFromBigEndian<quint32>(connection.received.constData()) != kInstanceMessage) {
     CloseConnection(index);
     return;
+  }
+  // A start that was under way when this instance's token was read found the token file
+  // emptied for it: the token goes on to it.
+  const qint64 newerStartedAt = qFromBigEndian<qint64>(connection.received.constData() + 4);
+  if (!m_handedOnToken.text.isEmpty() && m_handedOnToken.readAt >= newerStartedAt) {
+    const QByteArray answer = EncodedToken(m_handedOnToken);
+    ::send(fd, answer.constData(), static_cast<std::size_t>(answer.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
   }
   // Kept open until this process ends: the newer instance waits on it.
   connection.notifier->setEnabled(false);

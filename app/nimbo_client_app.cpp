@@ -50,17 +50,17 @@ CNimboClientApp::~CNimboClientApp() {
 bool CNimboClientApp::InitInstance() {
   QApplication::setQuitOnLastWindowClosed(false);
 
-  const QString socket = paths::InstanceSocket(QStringLiteral("Tarvex Center"));
-  m_handover = std::make_unique<InstanceHandover>(socket);
+  m_handover = std::make_unique<InstanceHandover>(paths::InstanceSocket(QStringLiteral("Tarvex Center")));
   m_handover->WaitForTurn(kTurnWaitMs);
   m_handover->TellRunningInstance();
-  const bool listening = m_handover->Listen();
-  if (!TakeProfile(listening ? socket : QString())) return false;
+  m_handover->Listen();
+  if (!TakeProfile()) return false;
   // Downloads resume from partial installers for a week; older ones are not worth keeping.
   InstallerFetch::RemoveStalePartials(paths::InstallerFolder());
 
   const Services services{m_prompt, m_defaultBrowser, m_programStarter, m_clock, Hosts::FromEnvironment()};
-  m_mainWindow = std::make_unique<CNimboClientDlg>(services, *m_runtime, m_launchArguments);
+  m_mainWindow =
+      std::make_unique<CNimboClientDlg>(services, *m_runtime, m_launchArguments, m_handover->ReceivedToken());
   QObject::connect(m_handover.get(), &InstanceHandover::instanceMessageReceived, m_mainWindow.get(),
                    &CNimboClientDlg::OnInstanceMessage);
   QObject::connect(m_mainWindow.get(), &CNimboClientDlg::destroyRequested, m_mainWindow.get(),
@@ -70,16 +70,18 @@ bool CNimboClientApp::InitInstance() {
     if (!m_handover->PollInstanceMessage()) m_mainWindow->CreateMainBrowser();
   });
   if (!m_mainWindow->OnInitDialog()) return false;
+  // From here on a newer start that was waiting gets the token this one read for it.
+  m_handover->HandOnToken(m_mainWindow->LoginToken());
   m_mainWindow->show();
   return true;
 }
 
-bool CNimboClientApp::TakeProfile(const QString& ownSocket) {
+bool CNimboClientApp::TakeProfile() {
   // Without a profile folder the engine keeps its profile in memory: nothing to share.
   const std::optional<QString> lockFile = paths::ProfileLockFile();
   if (!lockFile) return true;
-  m_profileLock = std::make_unique<ProfileLock>(*lockFile, ownSocket);
-  switch (m_profileLock->Take([this] { return m_handover->PollInstanceMessage(); })) {
+  m_profileLock = std::make_unique<ProfileLock>(*lockFile, *m_handover);
+  switch (m_profileLock->Take()) {
     case ProfileLock::Outcome::Held:
       return true;
     case ProfileLock::Outcome::ToldToEnd:

@@ -37,8 +37,8 @@ class CNimboClientApp final {
 
  private:
   // Takes the browser profile's lock, waiting for its holder; false when this instance is
-  // to end instead. `ownSocket`: where this instance listens, empty when nowhere.
-  bool TakeProfile(const QString& ownSocket);
+  // to end instead.
+  bool TakeProfile();
   void EndProgram();
 
   QStringList m_launchArguments;

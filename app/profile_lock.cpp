@@ -31,11 +31,12 @@ constexpr qint64 kHolderRecordLimit = 4096;
 
 }  // namespace
 
-ProfileLock::ProfileLock(QString lockFile, QString ownSocket, HandoverTiming timing)
-    : m_lockFile(std::move(lockFile)), m_ownSocket(std::move(ownSocket)), m_timing(timing) {}
+ProfileLock::ProfileLock(QString lockFile, InstanceHandover& handover)
+    : m_lockFile(std::move(lockFile)), m_handover(handover) {}
 
-ProfileLock::Outcome ProfileLock::Take(const std::function<bool()>& toldToEnd) {
+ProfileLock::Outcome ProfileLock::Take() {
   using Clock = std::chrono::steady_clock;
+  const HandoverTiming& timing = m_handover.Timing();
   QDir().mkpath(QFileInfo(m_lockFile).path());
   m_fd = ::open(QFile::encodeName(m_lockFile).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (m_fd < 0) {
@@ -57,7 +58,7 @@ ProfileLock::Outcome ProfileLock::Take(const std::function<bool()>& toldToEnd) {
                   m_lockFile + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)));
       return Outcome::CannotWait;
     }
-    if (toldToEnd()) return Outcome::ToldToEnd;
+    if (m_handover.PollInstanceMessage()) return Outcome::ToldToEnd;
     const Holder named = ReadHolder();
     if (!holder || holder->Pid() != named.pid) {
       holder = std::make_unique<PeerProcess>(named.pid);
@@ -68,8 +69,8 @@ ProfileLock::Outcome ProfileLock::Take(const std::function<bool()>& toldToEnd) {
                   QString::number(named.pid));
       // Told as a newer start tells the instance it finds under its own socket name;
       // that returns once the holder has ended, or has been ended.
-      if (!named.socket.isEmpty() && named.socket != m_ownSocket)
-        InstanceHandover(named.socket, m_timing).TellRunningInstance();
+      if (!named.socket.isEmpty() && named.socket != m_handover.ListeningSocket())
+        m_handover.TellInstanceAt(named.socket);
       continue;
     }
     const auto waited = Clock::now() - since;
@@ -80,10 +81,10 @@ ProfileLock::Outcome ProfileLock::Take(const std::function<bool()>& toldToEnd) {
         TraceFormat(QStringLiteral("----------profile held by an unknown process----------%s\n"), m_lockFile);
         return Outcome::CannotWait;
       }
-    } else if (!terminated && waited >= m_timing.grace) {
+    } else if (!terminated && waited >= timing.grace) {
       holder->End(SIGTERM);
       terminated = true;
-    } else if (terminated && !killed && waited >= m_timing.grace + m_timing.terminate) {
+    } else if (terminated && !killed && waited >= timing.grace + timing.terminate) {
       holder->End(SIGKILL);
       killed = true;
     }
@@ -102,7 +103,8 @@ ProfileLock::Holder ProfileLock::ReadHolder() const {
 }
 
 void ProfileLock::WriteHolder() const {
-  const QByteArray record = QByteArray::number(::getpid()) + '\n' + QFile::encodeName(m_ownSocket) + '\n';
+  const QByteArray record =
+      QByteArray::number(::getpid()) + '\n' + QFile::encodeName(m_handover.ListeningSocket()) + '\n';
   if (::ftruncate(m_fd, 0) != 0 ||
       ::pwrite(m_fd, record.constData(), static_cast<std::size_t>(record.size()), 0) != record.size())
     TraceFormat(QStringLiteral("----------profile holder not recorded----------%s\n"), m_lockFile);

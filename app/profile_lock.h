@@ -4,8 +4,6 @@
 
 #include <QString>
 
-#include <functional>
-
 namespace tarvex {
 
 // The browser profile is its own lock: before the engine opens it, an instance takes an
@@ -26,16 +24,17 @@ class ProfileLock final {
     CannotWait,  // the lock cannot be had, or its holder cannot be known (traced)
   };
 
-  // `ownSocket` is the socket this instance listens on, empty when it has none.
-  ProfileLock(QString lockFile, QString ownSocket, HandoverTiming timing = HandoverTiming{});
+  // `handover` is this instance's, past Listen(); it must outlive the lock.
+  ProfileLock(QString lockFile, InstanceHandover& handover);
   // The lock is not let go here: the kernel releases it as the process ends, after the
   // engine has let go of the profile's files.
   ~ProfileLock() = default;
   ProfileLock(const ProfileLock&) = delete;
   ProfileLock& operator=(const ProfileLock&) = delete;
 
-  // Takes the lock, waiting as long as its holder lives. `toldToEnd` is asked while it waits.
-  Outcome Take(const std::function<bool()>& toldToEnd);
+  // Takes the lock, waiting as long as its holder lives, and for as long as no newer start
+  // tells this instance to end.
+  Outcome Take();
 
  private:
   struct Holder {
@@ -47,8 +46,7 @@ class ProfileLock final {
   void WriteHolder() const;
 
   QString m_lockFile;
-  QString m_ownSocket;
-  HandoverTiming m_timing;
+  InstanceHandover& m_handover;
   int m_fd = -1;
 };
 

@@ -3,12 +3,16 @@
 #include <QFile>
 #include <QLockFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstring>
 #include <functional>
+#include <optional>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -141,6 +145,37 @@ TEST(InstanceHandoverTest, NeverEndsAProcessOfAnotherProgram) {
   EXPECT_EQ(::waitpid(other, &status, WNOHANG), 0) << "the other program was ended";
   ::kill(other, SIGKILL);
   ::waitpid(other, &status, 0);
+}
+
+// The login token an instance read goes on to the start that replaces it only when that
+// start was already under way when the token was read: a later start had its own chance
+// at the token file.
+TEST(InstanceHandoverTest, HandsTheTokenOnToAStartThatWasWaitingForIt) {
+  struct Row {
+    const char* newer;
+    bool startedBeforeTheRead;
+  };
+  for (const Row& row : {Row{"waiting when the token was read", true}, Row{"started after the read", false}}) {
+    SCOPED_TRACE(row.newer);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("instance"));
+    InstanceHandover older(path, kQuick);
+    ASSERT_TRUE(older.Listen());
+    std::optional<InstanceHandover> newer;
+    if (row.startedBeforeTheRead) newer.emplace(path, kQuick);
+    older.HandOnToken(QStringLiteral("ABCDEFGH"));
+    if (!row.startedBeforeTheRead) newer.emplace(path, kQuick);
+
+    // The older one answers from the event loop, as a running instance does.
+    std::atomic<bool> told{false};
+    std::thread starting([&] {
+      newer->TellRunningInstance();
+      told = true;
+    });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return told.load(); }, 5000));
+    starting.join();
+    EXPECT_EQ(newer->ReceivedToken(), row.startedBeforeTheRead ? QStringLiteral("ABCDEFGH") : QString());
+  }
 }
 
 }  // namespace

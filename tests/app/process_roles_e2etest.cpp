@@ -275,5 +275,30 @@ TEST_F(ProcessRolesTest, AnInstanceThatCannotEndIsEndedBeforeTheNewerOneOpensThe
                         kWindowTimeoutMs));
 }
 
+// In a burst of starts, the token left for the last one is used by the instance that stays,
+// though the start before it, about to be replaced, read the token file first.
+TEST_F(ProcessRolesTest, InABurstOfStartsTheInstanceThatStaysUsesTheToken) {
+  PlayerDesktop desktop;
+  LauncherProcess stuck(m_portal.Host(), {});
+  ASSERT_TRUE(WaitForWindow(kMainTitle, kWindowTimeoutMs).has_value());
+  ::kill(static_cast<pid_t>(stuck.Pid()), SIGSTOP);  // holds the next start until it is ended
+
+  desktop.LeaveToken("WEBGAME1");
+  LauncherProcess reader(m_portal.Host(), {});
+  ASSERT_TRUE(WaitUntil([&] { return reader.Output().contains("older instance overstays"); }, kWindowTimeoutMs))
+      << reader.Output().toStdString();
+  // Queued behind the reader, which reads the token once the stuck one is ended.
+  LauncherProcess last(m_portal.Host(), {});
+  EXPECT_EQ(reader.WaitForExit(60000), 0) << reader.Output().toStdString();
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        for (const WindowInfo& window : ListWindows())
+          if (window.title == kGameTitle && window.pid == last.Pid()) return true;
+        return false;
+      },
+      kWindowTimeoutMs))
+      << last.Output().toStdString();
+}
+
 }  // namespace
 }  // namespace tarvex

@@ -1,5 +1,6 @@
 #include "app/instance_handover.h"
 
+#include "app/peer_process.h"
 #include "platform/trace.h"
 
 #include <QFile>
@@ -23,7 +24,6 @@ namespace {
 constexpr int kListenBacklog = 16;
 // How often a waiting start looks at whether the older process still lives.
 constexpr int kPollStepMs = 100;
-constexpr timeval kConnectTimeout{2, 0};
 constexpr int kConnectAttempts = 8;
 // How often a start tells the instance that holds the socket name to end before it gives up
 // on the name (each time waiting for that instance's process to end).
@@ -38,10 +38,41 @@ bool SocketAddress(const QString& path, sockaddr_un& address) {
   return true;
 }
 
-std::array<char, 4> EncodedMessage() {
-  std::array<char, 4> bytes{};
+// What a starting instance sends: the message, then when it started, both big-endian. The
+// time is on the monotonic clock, which all processes of the machine share.
+constexpr qsizetype kMessageSize = 12;
+// What a told instance answers when it hands its login token on: when the token was first
+// read, the token's length in bytes, and its bytes.
+constexpr qsizetype kTokenHeaderSize = 9;
+constexpr qsizetype kTokenLimit = 255;
+
+qint64 MonotonicNow() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+QByteArray EncodedMessage(qint64 startedAt) {
+  QByteArray bytes(kMessageSize, '\0');
   qToBigEndian(InstanceHandover::kInstanceMessage, bytes.data());
+  qToBigEndian(startedAt, bytes.data() + 4);
   return bytes;
+}
+
+QByteArray EncodedToken(const HandedOnToken& token) {
+  const QByteArray text = token.text.toUtf8().left(kTokenLimit);
+  QByteArray bytes(kTokenHeaderSize, '\0');
+  qToBigEndian(token.readAt, bytes.data());
+  bytes[8] = static_cast<char>(text.size());
+  return bytes + text;
+}
+
+// The token in an answer; none when the answer holds none, or only part of one.
+HandedOnToken DecodedToken(const QByteArray& bytes) {
+  if (bytes.size() < kTokenHeaderSize) return {};
+  const qsizetype length = static_cast<unsigned char>(bytes[8]);
+  if (bytes.size() < kTokenHeaderSize + length) return {};
+  return HandedOnToken{QString::fromUtf8(bytes.mid(kTokenHeaderSize, length)),
+                       qFromBigEndian<qint64>(bytes.constData())};
 }
 
 // The process that listens on the other end of a connected socket, when it is this user's.
@@ -52,36 +83,45 @@ pid_t ListeningProcess(int fd) {
   return credentials.uid == ::getuid() && credentials.pid > 0 ? credentials.pid : 0;
 }
 
-bool ProcessExists(pid_t pid) { return ::kill(pid, 0) == 0 || errno != ESRCH; }
+// Reads what has arrived on the connection into `answer` (bounded); true once it is closed.
+bool ReadAvailable(int fd, QByteArray& answer) {
+  for (;;) {
+    char bytes[64];
+    const ssize_t got = ::recv(fd, bytes, sizeof(bytes), MSG_DONTWAIT);
+    if (got > 0 && answer.size() < kTokenHeaderSize + kTokenLimit) answer.append(bytes, got);
+    if (got > 0 || (got < 0 && errno == EINTR)) continue;
+    return got == 0 || errno != EAGAIN;
+  }
+}
 
-// Waits until the connection closes (its process has ended, or closed it) or `peer` is
-// gone; ends `peer` once it has overstayed. Returns when it may be assumed gone.
-void WaitForPeerToEnd(int fd, pid_t peer, const HandoverTiming& timing) {
+// Waits until the connection closes (its process has ended, or closed it) or `peer` has
+// ended, keeping what it answers in `answer`; ends `peer` once it has overstayed, if it is
+// this program. Returns when it may be assumed gone, or when it is another program, which
+// is not waited for longer.
+void WaitForPeerToEnd(int fd, const PeerProcess& peer, const HandoverTiming& timing, QByteArray& answer) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
   bool terminated = false;
   bool killed = false;
   for (;;) {
-    pollfd watched{fd, POLLIN, 0};
-    if (::poll(&watched, 1, kPollStepMs) > 0) {
-      char ignored[64];
-      const ssize_t got = ::recv(fd, ignored, sizeof(ignored), MSG_DONTWAIT);
-      if (got == 0 || (got < 0 && errno != EAGAIN && errno != EINTR)) return;
+    std::array<pollfd, 2> watched{pollfd{fd, POLLIN, 0}, pollfd{peer.Fd(), POLLIN, 0}};
+    if (::poll(watched.data(), peer.IsHeld() ? 2 : 1, kPollStepMs) > 0) {
+      // Whatever it answered arrived before its connection closed or its process ended.
+      if (ReadAvailable(fd, answer) || watched[1].revents != 0) return;
     }
-    if (peer > 0 && !ProcessExists(peer)) return;
     const auto waited = Clock::now() - start;
-    if (peer <= 0) {
+    if (!peer.IsHeld()) {
       // Nobody to end: the connection alone tells, bounded.
       if (waited >= timing.grace + timing.terminate) return;
     } else if (!terminated && waited >= timing.grace) {
       TraceFormat(QStringLiteral("----------older instance overstays, terminating----------%s\n"),
-                  QString::number(peer));
-      ::kill(peer, SIGTERM);
+                  QString::number(peer.Pid()));
+      if (!peer.End(SIGTERM)) return;
       terminated = true;
     } else if (terminated && !killed && waited >= timing.grace + timing.terminate) {
       TraceFormat(QStringLiteral("----------older instance still there, killing----------%s\n"),
-                  QString::number(peer));
-      ::kill(peer, SIGKILL);
+                  QString::number(peer.Pid()));
+      if (!peer.End(SIGKILL)) return;
       killed = true;
     } else if (killed && waited >= timing.grace + 2 * timing.terminate) {
       // Not even SIGKILL ends it (stuck in the kernel, on a hung file system): the caller
@@ -91,23 +131,40 @@ void WaitForPeerToEnd(int fd, pid_t peer, const HandoverTiming& timing) {
   }
 }
 
-// Connects to whoever listens on `path`. -1: nobody does (no socket file, or one that an
-// ended instance left: the connection is refused). An instance that is alive but not
-// accepting (its queue full, its process stopped) is waited for, bounded.
-int ConnectToRunningInstance(const QString& path) {
+// What a connection attempt to the socket name found.
+enum class Reach {
+  Answered,  // an instance listens and took the connection
+  Refused,   // nobody listens: no socket file, or one that nobody has listened on since
+  Silent,    // the attempt timed out or failed otherwise: maybe an instance that is alive
+};
+
+struct Probe {
+  int fd = -1;  // the connection when answered
+  Reach reach = Reach::Silent;
+};
+
+// Connects to whoever listens on `path`. A refused connection comes from a socket file that
+// an ended instance left, or from one that another start has bound and not listened on yet.
+// An instance that is alive but not accepting (its queue full, its process stopped) is
+// waited for, bounded.
+Probe ConnectToRunningInstance(const QString& path, std::chrono::milliseconds timeout) {
   sockaddr_un address{};
-  if (!SocketAddress(path, address)) return -1;
+  if (!SocketAddress(path, address)) return {};
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout);
+  const timeval sendTimeout{static_cast<time_t>(seconds.count()),
+                            static_cast<suseconds_t>(std::chrono::microseconds(timeout - seconds).count())};
   for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &kConnectTimeout, sizeof(kConnectTimeout));
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) return fd;
+    if (fd < 0) return {};
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof(sendTimeout));
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) return {fd, Reach::Answered};
     const int error = errno;
     ::close(fd);
-    if (error != EINTR && error != EAGAIN && error != ETIMEDOUT && error != EINPROGRESS) return -1;
+    if (error == ECONNREFUSED || error == ENOENT) return {-1, Reach::Refused};
+    if (error != EINTR && error != EAGAIN && error != ETIMEDOUT && error != EINPROGRESS) return {};
   }
   TraceFormat(QStringLiteral("----------running instance does not answer----------%s\n"), path);
-  return -1;
+  return {};
 }
 
 }  // namespace
@@ -116,7 +173,8 @@ InstanceHandover::InstanceHandover(QString socketPath, HandoverTiming timing, QO
     : QObject(parent),
       m_socketPath(std::move(socketPath)),
       m_timing(timing),
-      m_turn(m_socketPath + QStringLiteral(".lock")) {
+      m_turn(m_socketPath + QStringLiteral(".lock")),
+      m_startedAt(MonotonicNow()) {
   // Only a holder that has died leaves a stale turn: a live one may wait long on a stuck
   // older instance, and taking its turn away would let two starts take the name.
   m_turn.setStaleLockTime(0);
@@ -139,45 +197,65 @@ void InstanceHandover::WaitForTurn(int waitMilliseconds) {
   m_turn.tryLock(waitMilliseconds);
 }
 
-bool InstanceHandover::TellRunningInstance() {
-  const int fd = ConnectToRunningInstance(m_socketPath);
-  if (fd < 0) return false;
-  const std::array<char, 4> message = EncodedMessage();
-  if (::send(fd, message.data(), message.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(message.size())) {
+bool InstanceHandover::TellRunningInstance() { return TellInstanceAt(m_socketPath); }
+
+bool InstanceHandover::TellInstanceAt(const QString& socketPath) {
+  const Probe probe = ConnectToRunningInstance(socketPath, m_timing.connect);
+  if (probe.reach != Reach::Answered) return false;
+  const int fd = probe.fd;
+  // Held from here on: whatever signal it may need goes to this process, never to one
+  // that got its id after it ended.
+  const PeerProcess peer(ListeningProcess(fd));
+  const QByteArray message = EncodedMessage(m_startedAt);
+  if (::send(fd, message.constData(), static_cast<std::size_t>(message.size()), MSG_NOSIGNAL) != message.size()) {
     ::close(fd);
     return false;
   }
-  WaitForPeerToEnd(fd, ListeningProcess(fd), m_timing);
+  QByteArray answer;
+  WaitForPeerToEnd(fd, peer, m_timing, answer);
   ::close(fd);
+  const HandedOnToken token = DecodedToken(answer);
+  // Of several instances told, the token read last is the newest.
+  if (!token.text.isEmpty() && token.readAt >= m_receivedToken.readAt) {
+    m_receivedToken = token;
+    m_handedOnToken = token;  // until this instance knows which token it uses
+  }
   return true;
+}
+
+void InstanceHandover::HandOnToken(const QString& token) {
+  if (token.isEmpty()) {
+    m_handedOnToken = {};
+  } else if (token == m_receivedToken.text) {
+    m_handedOnToken = m_receivedToken;  // it keeps the time it was first read
+  } else {
+    m_handedOnToken = HandedOnToken{token, MonotonicNow()};
+  }
 }
 
 bool InstanceHandover::Listen() {
   sockaddr_un address{};
   bool listening = false;
+  int error = ENAMETOOLONG;
   if (SocketAddress(m_socketPath, address)) {
     for (int attempt = 0; attempt < kTakeOverAttempts && !listening; ++attempt) {
       m_listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-      if (m_listenFd < 0) break;
+      if (m_listenFd < 0) {
+        error = errno;
+        break;
+      }
       listening = BindAndListen(address);
-      if (listening || errno != EADDRINUSE) break;
+      error = errno;
+      if (listening || error != EADDRINUSE) break;
       ::close(m_listenFd);
       m_listenFd = -1;
-      // The name is taken. By a socket that an ended instance left: remove it. By an
-      // instance that lives (one that started meanwhile): tell that one to end too.
-      const int probe = ConnectToRunningInstance(m_socketPath);
-      if (probe < 0) {
-        ::unlink(address.sun_path);
-      } else {
-        ::close(probe);
-        TellRunningInstance();
-      }
+      if (!FreeTakenName()) break;
     }
   }
   if (m_turn.isLocked()) m_turn.unlock();
   if (!listening) {
     TraceFormat(QStringLiteral("----------instance socket not listening----------%s\n"),
-                m_socketPath + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)));
+                m_socketPath + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error)));
     if (m_listenFd >= 0) ::close(m_listenFd);
     m_listenFd = -1;
     return false;
@@ -185,6 +263,32 @@ bool InstanceHandover::Listen() {
   m_listenNotifier = new QSocketNotifier(m_listenFd, QSocketNotifier::Read, this);
   connect(m_listenNotifier, &QSocketNotifier::activated, this, &InstanceHandover::AcceptPending);
   return true;
+}
+
+bool InstanceHandover::FreeTakenName() {
+  // An instance that lives (one that started meanwhile) is told to end too.
+  Probe probe = ConnectToRunningInstance(m_socketPath, m_timing.connect);
+  if (probe.reach == Reach::Answered) {
+    ::close(probe.fd);
+    TellRunningInstance();
+    return true;
+  }
+  // A socket that does not answer in time may be a live instance's: it stays.
+  if (probe.reach == Reach::Silent) return false;
+  // A refused name is a socket file an ended instance left, unless another start has bound
+  // it and not listened yet. Starts bind holding the turn, so only the holder of the turn
+  // may remove one, and only when it is refused once more after that start has had time
+  // to listen.
+  if (!m_turn.isLocked()) return false;
+  ::poll(nullptr, 0, kPollStepMs);
+  probe = ConnectToRunningInstance(m_socketPath, m_timing.connect);
+  if (probe.reach == Reach::Answered) {
+    ::close(probe.fd);
+    TellRunningInstance();
+  } else if (probe.reach == Reach::Refused) {
+    ::unlink(QFile::encodeName(m_socketPath).constData());
+  }
+  return probe.reach != Reach::Silent;
 }
 
 bool InstanceHandover::BindAndListen(const sockaddr_un& address) {
@@ -195,7 +299,7 @@ bool InstanceHandover::BindAndListen(const sockaddr_un& address) {
 bool InstanceHandover::PollInstanceMessage() {
   AcceptPending();
   for (std::size_t i = m_connections.size(); i-- > 0;) {
-    if (m_connections[i].received.size() < 4) ReadConnection(m_connections[i].fd);
+    if (m_connections[i].received.size() < kMessageSize) ReadConnection(m_connections[i].fd);
   }
   return m_toldToEnd;
 }
@@ -219,9 +323,9 @@ void InstanceHandover::ReadConnection(int fd) {
   while (index < m_connections.size() && m_connections[index].fd != fd) ++index;
   if (index == m_connections.size()) return;
   Connection& connection = m_connections[index];
-  while (connection.received.size() < 4) {
-    char bytes[4];
-    const ssize_t got = ::recv(fd, bytes, static_cast<std::size_t>(4 - connection.received.size()), 0);
+  while (connection.received.size() < kMessageSize) {
+    char bytes[kMessageSize];
+    const ssize_t got = ::recv(fd, bytes, static_cast<std::size_t>(kMessageSize - connection.received.size()), 0);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0 && errno == EAGAIN) return;
     if (got <= 0) {  // the other side gave up before saying anything
@@ -233,6 +337,13 @@ void InstanceHandover::ReadConnection(int fd) {
   if (qFromBigEndian<quint32>(connection.received.constData()) != kInstanceMessage) {
     CloseConnection(index);
     return;
+  }
+  // A start that was under way when this instance's token was read found the token file
+  // emptied for it: the token goes on to it.
+  const qint64 newerStartedAt = qFromBigEndian<qint64>(connection.received.constData() + 4);
+  if (!m_handedOnToken.text.isEmpty() && m_handedOnToken.readAt >= newerStartedAt) {
+    const QByteArray answer = EncodedToken(m_handedOnToken);
+    ::send(fd, answer.constData(), static_cast<std::size_t>(answer.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
   }
   // Kept open until this process ends: the newer instance waits on it.
   connection.notifier->setEnabled(false);

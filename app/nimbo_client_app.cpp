@@ -1,13 +1,16 @@
 #include "app/nimbo_client_app.h"
 
 #include "app/instance_handover.h"
+#include "app/profile_lock.h"
 #include "browser/browser_runtime.h"
 #include "install/installer_fetch.h"
 #include "platform/paths.h"
+#include "platform/prompt.h"
 #include "platform/services.h"
 #include "ui/main/nimbo_client_dlg.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QPointer>
 
 namespace tarvex {
@@ -15,6 +18,16 @@ namespace {
 
 // How long a starting instance waits for the ones started just before it to settle.
 constexpr int kTurnWaitMs = 180000;
+
+void TellProfileUnavailable(Prompt& prompt, const QString& lockFile) {
+  const QString folder = QFileInfo(lockFile).path();
+  const QString text = QStringLiteral("브라우저 프로필을 사용할 수 없어 NimboClient를 종료합니다: %1\n"
+                                      "다른 프로그램이 사용 중이거나 잠글 수 없습니다.\n\n"
+                                      "無法使用瀏覽器設定檔，NimboClient 即將結束：%1\n"
+                                      "它正被其他程式使用，或無法鎖定。")
+                           .arg(folder);
+  prompt.Ask(nullptr, text, QStringLiteral("NimboClient"), Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
+}
 
 }  // namespace
 
@@ -41,11 +54,13 @@ bool CNimboClientApp::InitInstance() {
   m_handover->WaitForTurn(kTurnWaitMs);
   m_handover->TellRunningInstance();
   m_handover->Listen();
+  if (!TakeProfile()) return false;
   // Downloads resume from partial installers for a week; older ones are not worth keeping.
   InstallerFetch::RemoveStalePartials(paths::InstallerFolder());
 
   const Services services{m_prompt, m_defaultBrowser, m_programStarter, m_clock, Hosts::FromEnvironment()};
-  m_mainWindow = std::make_unique<CNimboClientDlg>(services, *m_runtime, m_launchArguments);
+  m_mainWindow =
+      std::make_unique<CNimboClientDlg>(services, *m_runtime, m_launchArguments, m_handover->ReceivedToken());
   QObject::connect(m_handover.get(), &InstanceHandover::instanceMessageReceived, m_mainWindow.get(),
                    &CNimboClientDlg::OnInstanceMessage);
   QObject::connect(m_mainWindow.get(), &CNimboClientDlg::destroyRequested, m_mainWindow.get(),
@@ -55,8 +70,27 @@ bool CNimboClientApp::InitInstance() {
     if (!m_handover->PollInstanceMessage()) m_mainWindow->CreateMainBrowser();
   });
   if (!m_mainWindow->OnInitDialog()) return false;
+  // From here on a newer start that was waiting gets the token this one read for it.
+  m_handover->HandOnToken(m_mainWindow->LoginToken());
   m_mainWindow->show();
   return true;
+}
+
+bool CNimboClientApp::TakeProfile() {
+  // Without a profile folder the engine keeps its profile in memory: nothing to share.
+  const std::optional<QString> lockFile = paths::ProfileLockFile();
+  if (!lockFile) return true;
+  m_profileLock = std::make_unique<ProfileLock>(*lockFile, *m_handover);
+  switch (m_profileLock->Take()) {
+    case ProfileLock::Outcome::Held:
+      return true;
+    case ProfileLock::Outcome::ToldToEnd:
+      return false;
+    case ProfileLock::Outcome::CannotWait:
+      TellProfileUnavailable(m_prompt, *lockFile);
+      return false;
+  }
+  return false;
 }
 
 void CNimboClientApp::EndProgram() {

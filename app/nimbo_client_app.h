@@ -15,6 +15,7 @@ namespace tarvex {
 class BrowserRuntime;
 class CNimboClientDlg;
 class InstanceHandover;
+class ProfileLock;
 
 // The browser process: owns the real side-effect services, the browser runtime, the
 // instance hand-over and the main window, and tears them down in the order the engine
@@ -26,13 +27,18 @@ class CNimboClientApp final {
   explicit CNimboClientApp(QStringList launchArguments);
   ~CNimboClientApp();
 
-  // Start-up in its fixed order: hand-over from a running instance, then the main window.
-  // Returns false when the main window could not be created; the process then ends.
+  // Start-up in its fixed order: hand-over from a running instance, the profile's lock,
+  // then the main window. Returns false when this instance is not to open the profile (a
+  // newer start took over, or the profile cannot be had) or the main window could not be
+  // created; the process then ends.
   bool InitInstance();
 
   CNimboClientDlg* MainWindow() const { return m_mainWindow.get(); }
 
  private:
+  // Takes the browser profile's lock, waiting for its holder; false when this instance is
+  // to end instead.
+  bool TakeProfile();
   void EndProgram();
 
   QStringList m_launchArguments;
@@ -42,6 +48,7 @@ class CNimboClientApp final {
   SystemClock m_clock;
   std::unique_ptr<BrowserRuntime> m_runtime;
   std::unique_ptr<InstanceHandover> m_handover;
+  std::unique_ptr<ProfileLock> m_profileLock;
   std::unique_ptr<CNimboClientDlg> m_mainWindow;
 };
 

@@ -92,6 +92,11 @@ std::optional<QString> GetBrowserCachePath() {
   return XdgFolder("XDG_CACHE_HOME", ".cache") + QStringLiteral("Wexlod");
 }
 
+std::optional<QString> ProfileLockFile() {
+  const std::optional<QString> profile = GetBrowserCachePath();
+  return profile ? std::optional<QString>(*profile + QStringLiteral("/NimboClient.lock")) : std::nullopt;
+}
+
 QString InstanceSocket(const QString& windowTitle) {
   return RuntimeFolder() + windowTitle + QLatin1Char('-') + QString::number(::getuid());
 }

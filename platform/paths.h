@@ -33,6 +33,9 @@ QString InstalledClient();
 // The browser's persistent profile and cache ($XDG_CACHE_HOME/Wexlod); none when the
 // user's cache location cannot be determined.
 std::optional<QString> GetBrowserCachePath();
+// The file in that folder whose lock an instance holds for as long as it may use the
+// profile; none without the folder.
+std::optional<QString> ProfileLockFile();
 // The per-user local socket by which a starting instance reaches the running one, in
 // $XDG_RUNTIME_DIR; without that, in a folder of the user's own (0700) in the temporary
 // folder or, when that one is someone else's or open to others, in the cache.

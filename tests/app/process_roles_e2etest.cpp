@@ -216,6 +216,42 @@ TEST_F(ProcessRolesTest, SecondInstanceEndsTheFirstAndShowsItsOwnWindow) {
                         kWindowTimeoutMs));
 }
 
+// Two starts that cannot reach each other through the socket (another session's runtime
+// folder, one too long for a socket name) still never share the profile: the newer one
+// ends the older before it opens it.
+TEST_F(ProcessRolesTest, AStartThatCannotFindTheRunningInstanceStillEndsItFirst) {
+  QTemporaryDir folder;
+  const QString otherSession = folder.filePath("session");
+  const QString tooLong = folder.filePath(QString(120, QLatin1Char('r')));
+  for (const QString& runtime : {otherSession, tooLong}) {
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
+  struct Row {
+    const char* where;
+    QString olderRuntime;  // empty: the test's own
+    QString newerRuntime;
+  };
+  for (const Row& row : {Row{"newer in another session", {}, otherSession},
+                         Row{"older without a socket name", tooLong, {}}}) {
+    SCOPED_TRACE(row.where);
+    const auto runtimeFolder = [](const QString& path) {
+      QProcessEnvironment environment;
+      if (!path.isEmpty()) environment.insert("XDG_RUNTIME_DIR", path);
+      return environment;
+    };
+    LauncherProcess older(m_portal.Host(), {}, runtimeFolder(row.olderRuntime));
+    ASSERT_TRUE(WaitUntil([&] { return MainWindows().size() == 1; }, kWindowTimeoutMs)) << older.Output().toStdString();
+
+    LauncherProcess newer(m_portal.Host(), {}, runtimeFolder(row.newerRuntime));
+    older.WaitForExit(40000);
+    EXPECT_FALSE(older.IsRunning()) << newer.Output().toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return MainWindows().size() == 1 && MainWindows().constFirst().pid == newer.Pid(); },
+                          kWindowTimeoutMs))
+        << newer.Output().toStdString();
+  }
+}
+
 TEST_F(ProcessRolesTest, AnInstanceThatCannotEndIsEndedBeforeTheNewerOneOpensTheProfile) {
   LauncherProcess stuck(m_portal.Host(), {});
   ASSERT_TRUE(WaitForWindow(kMainTitle, kWindowTimeoutMs).has_value());
@@ -237,6 +273,31 @@ TEST_F(ProcessRolesTest, AnInstanceThatCannotEndIsEndedBeforeTheNewerOneOpensThe
   EXPECT_EQ(newer.WaitForExit(30000), 0) << newer.Output().toStdString();
   EXPECT_TRUE(WaitUntil([&] { return MainWindows().size() == 1 && MainWindows().constFirst().pid == third.Pid(); },
                         kWindowTimeoutMs));
+}
+
+// In a burst of starts, the token left for the last one is used by the instance that stays,
+// though the start before it, about to be replaced, read the token file first.
+TEST_F(ProcessRolesTest, InABurstOfStartsTheInstanceThatStaysUsesTheToken) {
+  PlayerDesktop desktop;
+  LauncherProcess stuck(m_portal.Host(), {});
+  ASSERT_TRUE(WaitForWindow(kMainTitle, kWindowTimeoutMs).has_value());
+  ::kill(static_cast<pid_t>(stuck.Pid()), SIGSTOP);  // holds the next start until it is ended
+
+  desktop.LeaveToken("WEBGAME1");
+  LauncherProcess reader(m_portal.Host(), {});
+  ASSERT_TRUE(WaitUntil([&] { return reader.Output().contains("older instance overstays"); }, kWindowTimeoutMs))
+      << reader.Output().toStdString();
+  // Queued behind the reader, which reads the token once the stuck one is ended.
+  LauncherProcess last(m_portal.Host(), {});
+  EXPECT_EQ(reader.WaitForExit(60000), 0) << reader.Output().toStdString();
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        for (const WindowInfo& window : ListWindows())
+          if (window.title == kGameTitle && window.pid == last.Pid()) return true;
+        return false;
+      },
+      kWindowTimeoutMs))
+      << last.Output().toStdString();
 }
 
 }  // namespace

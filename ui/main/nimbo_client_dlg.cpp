@@ -55,11 +55,13 @@ PortalTransportOptions TransportOptions(const Hosts& hosts) {
 
 QPoint CNimboClientDlg::s_lastDragPoint;
 
-CNimboClientDlg::CNimboClientDlg(const Services& services, BrowserRuntime& runtime, QStringList launchArguments)
+CNimboClientDlg::CNimboClientDlg(const Services& services, BrowserRuntime& runtime, QStringList launchArguments,
+                                 QString receivedToken)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       m_services(services),
       m_runtime(runtime),
       m_launchArguments(std::move(launchArguments)),
+      m_strReceivedToken(std::move(receivedToken)),
       m_launcher(*this, services.prompt, services.programStarter) {
   setWindowIcon(QIcon(QStringLiteral(":/skin/128.png")));
   connect(&m_timer1, &QTimer::timeout, this, &CNimboClientDlg::OnTimer1);
@@ -165,6 +167,8 @@ void CNimboClientDlg::CreateVersionLabel() {
 
 void CNimboClientDlg::GetloginToken() {
   m_strLoginToken = LoginTokenReader(m_services.prompt, kApplicationName).GetloginToken();
+  // A token file left for this start is newer than any token handed on.
+  if (m_strLoginToken.isEmpty()) m_strLoginToken = m_strReceivedToken;
 }
 
 void CNimboClientDlg::SendStartPing() {

@@ -37,8 +37,10 @@ class CNimboClientDlg final : public QWidget, public Views, public MainWindowLin
   static constexpr int kVersionLabelId = 10015;
 
   // `services` and `runtime` must outlive the window. `launchArguments` are the program's
-  // arguments after its name, exactly as the user passed them.
-  CNimboClientDlg(const Services& services, BrowserRuntime& runtime, QStringList launchArguments);
+  // arguments after its name, exactly as the user passed them. `receivedToken` is the login
+  // token the instance this one replaced handed on, used when the token file holds none.
+  CNimboClientDlg(const Services& services, BrowserRuntime& runtime, QStringList launchArguments,
+                  QString receivedToken = QString());
   ~CNimboClientDlg() override;
 
   // The initialisation sequence up to the browser: the skinned window, the token and the
@@ -110,6 +112,7 @@ class CNimboClientDlg final : public QWidget, public Views, public MainWindowLin
   QString m_strVersion;
   QString m_strArch;
   QString m_strLoginToken;
+  QString m_strReceivedToken;
   QString m_strCmdLine;
   QString m_strGameUrl;
   int m_disableGpu = 0;

@@ -43,8 +43,6 @@ CoveredPageSleep::CoveredPageSleep(QWidget* mainWindow) : m_mainWindow(mainWindo
   m_mainWindow->installEventFilter(this);
 }
 
-CoveredPageSleep::~CoveredPageSleep() = default;
-
 void CoveredPageSleep::SetBrowser(QWidget* browser) {
   m_sleep = new PageSleep(browser);
   Update();

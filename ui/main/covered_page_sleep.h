@@ -20,7 +20,6 @@ class CoveredPageSleep final : public QObject {
  public:
   // `mainWindow` must outlive this object.
   explicit CoveredPageSleep(QWidget* mainWindow);
-  ~CoveredPageSleep() override;
 
   // The main window's browser, once it exists (a widget made by CreateBrowser).
   void SetBrowser(QWidget* browser);

@@ -5,7 +5,8 @@
 
 namespace tarvex {
 
-// The texts and addresses of the game window, decided from its parameters alone.
+// The texts and addresses of the game window, decided from its parameters alone, and the
+// rule by which it covers the main window, decided from where both windows are.
 
 // The address the game window's browser loads: "&v=2" appended when the first '?' lies
 // below index 100, otherwise (none, or at 100 or later) "?v=2".

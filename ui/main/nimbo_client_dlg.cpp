@@ -144,6 +144,7 @@ void CNimboClientDlg::CreateMainBrowser() {
   m_browserWidget = CreateBrowser(m_runtime, this, QRect(0, kStripHeight, kWidth, kHeight - kStripHeight),
                                   m_pClient, StartAddress());
   new PortalOutagePage(m_browserWidget, m_services.hosts.portal);
+  m_coveredPage.SetBrowser(m_browserWidget);
   if (IsUsableToken(m_strLoginToken)) StartTimer1(kStartTimer1Ms);
 }
 
@@ -187,7 +188,10 @@ QString CNimboClientDlg::StartAddress() const {
 }
 
 void CNimboClientDlg::ShowPortalIndex() {
-  if (m_pClient) m_pClient->LoadUrlInOwnBrowser(m_services.hosts.portal + QStringLiteral("/mini/index"));
+  if (!m_pClient) return;
+  // The index never loads into a frozen page, whatever still covers the window.
+  m_coveredPage.Wake();
+  m_pClient->LoadUrlInOwnBrowser(m_services.hosts.portal + QStringLiteral("/mini/index"));
 }
 
 void CNimboClientDlg::StartTimer1(int milliseconds) { m_timer1.start(milliseconds); }
@@ -295,6 +299,7 @@ void CNimboClientDlg::OpenGameView(const QString& address, int openFlag) {
   auto* view = new NimboGameView(
       ViewContext{m_services, *this, *this, m_runtime.Cookies(), RuntimeBrowserFactory(m_runtime)}, params);
   view->OnInitDialog();
+  m_coveredPage.Watch(view);
   view->show();
   Trace(QStringLiteral("----------------OpenGameView------------------\n-"));
 }

@@ -3,6 +3,7 @@
 #include "browser/views.h"
 #include "install/game_launcher.h"
 #include "platform/services.h"
+#include "ui/main/covered_page_sleep.h"
 #include "ui/views/main_window_link.h"
 
 #include <QPointer>
@@ -129,6 +130,8 @@ class CNimboClientDlg final : public QWidget, public Views, public MainWindowLin
   bool m_browserRequested = false;
   GameLauncher m_launcher;
   QPointer<NimboPayView> m_payView;
+  // The page sleeps while a game window covers this window.
+  CoveredPageSleep m_coveredPage{this};
   bool m_destroyed = false;
   // Where a drag of the main window took hold.
   static QPoint s_lastDragPoint;

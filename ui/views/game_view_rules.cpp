@@ -30,4 +30,10 @@ QString RechargePageAddress(const QString& portalHost, const QString& gameId, co
          QStringLiteral("&server_id=") + serverId;
 }
 
+bool GameWindowCoversMainWindow(const WindowPlace& game, const WindowPlace& main, bool mainActive,
+                                bool positionsKnown) {
+  return positionsKnown && game.shown && !game.minimised && !mainActive && game.screen == main.screen &&
+         game.frame.contains(main.frame);
+}
+
 }  // namespace tarvex

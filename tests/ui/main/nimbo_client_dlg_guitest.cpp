@@ -12,12 +12,16 @@
 #include "ui/main/main_window_skin.h"
 #include "ui/main/nimbo_client_dlg.h"
 #include "ui/chrome/control_lookup.h"
+#include "ui/views/nimbo_game_view.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
@@ -62,6 +66,16 @@ document.addEventListener('contextmenu', () => { document.title = 'context menu 
 document.addEventListener('keydown', (e) => { if (e.key === 'F12') document.title = 'F12 reached the page'; });
 </script><h1>portal</h1></body></html>)";
 
+// Busy 20 ms of every 50 ms, as an ad rotator or a live counter is; each round shows in the title.
+const char* kBusyPage = R"(<html><head><title>busy</title></head><body><script>
+let rounds = 0;
+setInterval(() => {
+  const end = performance.now() + 20;
+  while (performance.now() < end) {}
+  document.title = 'round ' + ++rounds;
+}, 50);
+</script></body></html>)";
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -69,6 +83,8 @@ class MainWindowTest : public ::testing::Test {
     m_server.Serve("/mini/index", kIndexPage);
     m_server.Serve("/mini/play/index", kIndexPage);
     m_server.Serve("/mini/scheme", kSchemePage);
+    m_server.Serve("/mini/busy", kBusyPage);
+    m_server.Serve("/play/game", "<html><body>game</body></html>");
     m_fakes.hosts.portal = m_server.Host();
     m_window = std::make_unique<CNimboClientDlg>(m_fakes.Get(), SharedRuntime(), QStringList{});
     ASSERT_TRUE(m_window->OnInitDialog());
@@ -308,6 +324,72 @@ TEST_F(MainWindowTest, AGameWindowWithFlagOneBringsBackTheMinimisedMainWindow) {
   m_window->OpenGameView(QStringLiteral("http://") + m_server.Host() + QStringLiteral("/mini/play/index"), 1);
   EXPECT_TRUE(m_window->isVisible());
   EXPECT_FALSE(m_window->isMinimized());
+}
+
+// The portal page behind a game window stops, and runs again as soon as it can be seen.
+TEST_F(MainWindowTest, APageCoveredByAGameWindowIsFrozenUntilItCanBeSeenAgain) {
+  WaitForLoad();
+  View()->LoadAddress(m_server.Host() + "/mini/busy");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return View()->title().startsWith(QLatin1String("round")); }, kLoadTimeoutMs));
+  QWebEnginePage* page = View()->page();
+
+  m_window->OpenGameView(QStringLiteral("http://") + m_server.Host() + QStringLiteral("/play/game"), 1);
+  NimboGameView* game = nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (auto* view = qobject_cast<NimboGameView*>(widget)) game = view;
+  ASSERT_NE(game, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(game));
+  ASSERT_TRUE(game->geometry().contains(m_window->geometry()));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return page->lifecycleState() == QWebEnginePage::LifecycleState::Frozen; },
+                              kLoadTimeoutMs));
+  EXPECT_TRUE(m_window->isVisible());
+  EXPECT_FALSE(View()->isVisible());
+
+  // Minimised: the page is active before anything else happens, and its script runs.
+  game->showMinimized();
+  EXPECT_EQ(page->lifecycleState(), QWebEnginePage::LifecycleState::Active);
+  EXPECT_TRUE(View()->isVisible());
+  QSignalSpy rounds(View(), &QWebEngineView::titleChanged);
+  EXPECT_TRUE(rounds.wait(kLoadTimeoutMs));
+
+  // Back from the taskbar it sleeps again; closed, it hands back to the portal index as before.
+  game->showNormal();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return page->lifecycleState() == QWebEnginePage::LifecycleState::Frozen; },
+                              kLoadTimeoutMs));
+  const QPointer<NimboGameView> closing(game);
+  m_fakes.prompt.Script(Prompt::Answer::Yes);
+  game->close();
+  EXPECT_EQ(page->lifecycleState(), QWebEnginePage::LifecycleState::Active);
+  EXPECT_TRUE(View()->isVisible());
+  EXPECT_TRUE(m_window->isVisible());
+  EXPECT_EQ(m_window->Timer1().interval(), 500);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return m_server.Requests().contains(QStringLiteral("/mini/index")); }, kLoadTimeoutMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return View()->title() == QLatin1String("index"); }, kLoadTimeoutMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return closing.isNull(); }, kLoadTimeoutMs));
+}
+
+// A page the engine keeps running (here one still loading: an image that does not come)
+// stays running behind a game window, and freezes once the engine no longer asks for that.
+TEST_F(MainWindowTest, APageStillLoadingUnderAGameWindowFreezesOnlyOnceLoaded) {
+  WaitForLoad();
+  QTcpServer silent;  // takes the image's connection and never answers
+  ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+  QSignalSpy asked(&silent, &QTcpServer::newConnection);
+  m_server.Serve("/mini/loading", QStringLiteral("<html><body><img src=\"http://127.0.0.1:%1/slow.png\"></body></html>")
+                                      .arg(silent.serverPort())
+                                      .toStdString());
+  View()->LoadAddress(m_server.Host() + "/mini/loading");
+  ASSERT_TRUE(asked.wait(kLoadTimeoutMs));
+
+  m_window->OpenGameView(QStringLiteral("http://") + m_server.Host() + QStringLiteral("/play/game"), 1);
+  EXPECT_FALSE(View()->isVisible());
+  QWebEnginePage* page = View()->page();
+  EXPECT_EQ(page->lifecycleState(), QWebEnginePage::LifecycleState::Active);
+
+  silent.close();
+  while (QTcpSocket* connection = silent.nextPendingConnection()) connection->abort();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return page->lifecycleState() == QWebEnginePage::LifecycleState::Frozen; },
+                              kLoadTimeoutMs));
 }
 
 TEST_F(MainWindowTest, InstanceMessageUnderAMessageBoxEndsOnlyAfterTheBoxReturns) {

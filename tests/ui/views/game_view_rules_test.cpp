@@ -37,5 +37,33 @@ TEST(GameWindowPages, AddressesAreComposedFromTheValuesAsTheyAre) {
             QStringLiteral("http://portal.test/payment/esafe_webatm?game_id=a&b&server_id="));
 }
 
+TEST(GameWindowCoversMainWindow, OnlyAShownGameWindowAroundTheInactiveMainWindowOnItsScreen) {
+  const QString screen = QStringLiteral("HDMI-1");
+  const WindowPlace main{QRect(300, 130, 1320, 820), true, false, screen};
+  const WindowPlace workArea{QRect(0, 0, 1920, 1050), true, false, screen};
+  const struct {
+    const char* what;
+    WindowPlace game;
+    bool mainActive;
+    bool positionsKnown;
+    bool covers;
+  } cases[] = {
+      {"over the work area", workArea, false, true, true},
+      {"exactly the main window's frame", {main.frame, true, false, screen}, false, true, true},
+      {"the main window active, so in front", workArea, true, true, false},
+      {"minimised", {workArea.frame, true, true, screen}, false, true, false},
+      {"hidden, or in the tray", {workArea.frame, false, false, screen}, false, true, false},
+      {"restored to 1000 x 700, centred", {QRect(460, 175, 1000, 700), true, false, screen}, false, true, false},
+      {"moved one pixel off the main window's left edge", {QRect(301, 0, 1920, 1050), true, false, screen}, false,
+       true, false},
+      {"short of the main window's bottom edge", {QRect(0, 0, 1920, 949), true, false, screen}, false, true, false},
+      {"on another screen over the same coordinates", {workArea.frame, true, false, QStringLiteral("DP-2")}, false,
+       true, false},
+      {"where the platform does not tell positions", workArea, false, false, false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(GameWindowCoversMainWindow(c.game, main, c.mainActive, c.positionsKnown), c.covers) << c.what;
+}
+
 }  // namespace
 }  // namespace tarvex

@@ -21,6 +21,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -177,8 +178,12 @@ void InstallerDownload::Shared::ReleaseKey() {
 
 InstallerDownload::Outcome InstallerDownload::Shared::InstallGame() {
   // The installer this one waited for has put the game there: nothing to download.
-  if (waitedForKey && QFileInfo(paths::GameExecutable(gameKey)).isFile()) return Outcome::Installed;
   const QString installer = paths::InstallerPath(gameKey);
+  if (waitedForKey && QFileInfo(paths::GameExecutable(gameKey)).isFile()) {
+    // What an installer whose window had closed left behind.
+    QFile::remove(installer);
+    return Outcome::Installed;
+  }
   Trace(QStringLiteral("----------------CStringExePath-------------------\n"));
   Trace(installer);
   // A whole installer is only ever there after it was downloaded (and verified) to its end
@@ -257,7 +262,9 @@ InstallerDownload::Outcome InstallerDownload::Shared::Install(const QString& ins
     if (const Outcome prepared = PrepareWine(command.logFile); prepared != Outcome::Installed) return prepared;
   }
   ReportPhase(Phase::Installing);
-  QProcess process;
+  // On the heap: a window closed meanwhile ends the wait, and the installer must run on.
+  auto owned = std::make_unique<QProcess>();
+  QProcess& process = *owned;
   process.setProgram(command.program);
   process.setArguments(command.arguments);
   process.setWorkingDirectory(command.workingDirectory);
@@ -283,7 +290,18 @@ InstallerDownload::Outcome InstallerDownload::Shared::Install(const QString& ins
   }
   const qint64 session = process.processId();
   // The game only exists once its installer is through, and with it whatever it started.
-  process.waitForFinished(-1);
+  // A setup wizard may stay open for long; closing the window (or the launcher's exit)
+  // ends the wait, never the installer: QProcess's destructor would kill it, so it is left
+  // undeleted. Its inherited lock file keeps any later worker, here or in a newer
+  // process, waiting for it.
+  while (!process.waitForFinished(static_cast<int>(kKeyPoll.count()))) {
+    if (process.state() == QProcess::NotRunning) break;
+    if (cancelled.load()) {
+      TraceFormat(QStringLiteral("----------installer left running----------%s\n"), installer);
+      owned.release();
+      return Outcome::Cancelled;
+    }
+  }
   if (!InstallerSession::WaitUntilEnded(session, kSessionLimit))
     TraceFormat(QStringLiteral("----------installer still running----------%s\n"), installer);
   const QString executable = paths::GameExecutable(gameKey);

@@ -28,8 +28,8 @@ inline constexpr char kDownloadDoneStatistics[] = "/tj/minclient?game_id=1116&ty
 //
 // The owner (the download window) keeps this object, connects its signals and deletes it
 // or calls Cancel() when it closes. Nothing here waits for the worker: cancelling stops
-// the transfer at its next progress report and the worker ends on its own. An installer
-// that is already running keeps running.
+// the transfer at its next progress report, or the wait for a running installer, and the
+// worker ends on its own. An installer that is already running keeps running.
 // Signals are delivered on the thread that owns this object.
 class InstallerDownload final : public QObject {
   Q_OBJECT

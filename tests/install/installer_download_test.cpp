@@ -320,17 +320,17 @@ TEST_F(InstallerDownloadTest, DeletingTheJobMidTransferCleansUp) {
   EXPECT_TRUE(InstallerFiles().isEmpty());
 }
 
-// The window closes while the installer runs: the installer finishes its work, and the
-// game is not started afterwards.
+// The window closes while the installer runs: the worker stops waiting at once, the
+// installer finishes its work, and the game is not started afterwards.
 TEST_F(InstallerDownloadTest, ClosingDuringTheInstallerStartsNothingAfterIt) {
   auto job = Job("waits");
   job->Start();
   ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(m_home.Path() + "/started"); }, 20000));
   job.reset();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return InstallerDownload::RunningWorkers() == 0; }, 5000));
   QFile release(m_home.Path() + "/release");
   ASSERT_TRUE(release.open(QIODevice::WriteOnly));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return InstallerDownload::RunningWorkers() == 0; }, 20000));
-  EXPECT_TRUE(QFile::exists(paths::GameExecutable("waits")));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(paths::GameExecutable("waits")); }, 20000));
 }
 
 // A window closed while its installer runs, then opened again: the second worker waits

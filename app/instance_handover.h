@@ -12,22 +12,7 @@ struct sockaddr_un;
 
 namespace tarvex {
 
-// The newest instance is the one that stays, and at most one instance has the browser
-// profile open at any time.
-//
-// A starting instance tells the running one to end (message 0x464 over a per-user local
-// socket) and waits for as long as that process lives: the older instance holds every
-// connection that carried the message open until its process ends, so the newer one
-// learns that the profile is free from the kernel, not from a guess. An older instance
-// that does not end by itself (a busy loop, a stopped process, a hung teardown) is ended
-// after a grace period, through a process descriptor taken when it was reached and only
-// when it runs this same program. Only then does the newer one take the socket name over.
-//
-// Nobody unlinks a socket path that may be another's: an instance leaves its socket file
-// behind when it ends, and the next start, finding nobody listening, removes it before it
-// binds its own. Starting instances take
-// turns (a lock file beside the socket), so in a burst of starts each one ends the one
-// before it and exactly one stays. GUI thread only.
+// The hand-over's waits, set apart so that tests can shorten them.
 struct HandoverTiming {
   // How long a running instance has to end by itself before it is asked to terminate.
   std::chrono::milliseconds grace{10000};
@@ -43,6 +28,21 @@ struct HandedOnToken {
   qint64 readAt = 0;  // when it was first read from the token file, on the monotonic clock
 };
 
+// The newest instance is the one that stays, and at most one instance has the browser
+// profile open at any time.
+//
+// A starting instance tells the running one to end (message 0x464 over a per-user local
+// socket) and waits for as long as that process lives: the older instance holds every
+// connection that carried the message open until its process ends, so the newer one
+// learns that the profile is free from the kernel, not from a guess. An older instance
+// that does not end by itself (a busy loop, a stopped process, a hung teardown) is ended
+// after a grace period, through a process descriptor taken when it was reached and only
+// when it runs this same program. Only then does the newer one take the socket name over.
+//
+// Nobody unlinks a socket path that may be another's: an instance leaves its socket file
+// behind when it ends, and the next start, finding nobody listening, removes it before it
+// binds its own. Starting instances take turns (a lock file beside the socket), so in a
+// burst of starts each one ends the one before it and exactly one stays. GUI thread only.
 class InstanceHandover final : public QObject {
   Q_OBJECT
 

@@ -11,6 +11,12 @@ QList<ChromiumSwitch> NimboCefRender::OnBeforeCommandLineProcessing() const {
     switches.append({QStringLiteral("--disable-gpu"), QStringLiteral("1")});
     switches.append({QStringLiteral("--disable-gpu-compositing"), QStringLiteral("1")});
   }
+  // --disable-web-security is the switch with the most weight here: the portal's pages
+  // read each other's content across origins (the portal, its game frames and the social
+  // host), and without it Chromium's same-origin policy would refuse them. It also means
+  // that any page a launcher browser shows can read what every other origin answers with
+  // the user's cookies: the launcher's browsers are for the portal's pages, and the pages
+  // the portal marks as outside go to the user's own browser.
   for (const char* name : {"--proxy-auto-detect", "--enable-npapi", "--disable-web-security",
                            "allow-outdated-plugins", "ppapi-out-of-process"}) {
     switches.append({QString::fromLatin1(name), QString()});

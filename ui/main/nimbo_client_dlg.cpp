@@ -41,7 +41,9 @@ constexpr int kStartTimer1Ms = 3000;
 // still arrives before the browser's first request, and for the window's first paint.
 constexpr int kBrowserDueMs = 1000;
 constexpr int kPaintWaitCapMs = 4000;
-// The game name keeps at most this many characters before it is decoded.
+// The game name keeps at most this many characters before it is decoded: the size the name
+// field has always had (a 260-character buffer with its terminator), which the portal's
+// names are made to fit.
 constexpr int kGameNameLimit = 259;
 
 PortalTransportOptions TransportOptions(const Hosts& hosts) {

@@ -2,6 +2,8 @@
 
 namespace tarvex {
 namespace {
+// A '?' this far in is taken for part of a long path rather than the start of a query: the
+// marker then opens a query of its own, as the portal's game servers expect.
 constexpr int kQueryIndexLimit = 100;
 constexpr char kClientVersion[] = "V5.50.32";
 }  // namespace

@@ -49,6 +49,9 @@ void NimboPayView::CreatePayBrowser(const QString& address) {
   };
   // The openers always hand over an address with a query.
   PlaceBrowser(std::make_shared<NimboPaySimleClient>(client, closeAndReturn), address + QStringLiteral("&v=2"));
+  // A payment or login page belongs to the portal session the main window shows: the main
+  // window comes back with it, even from hidden (a game window had hidden it), so that the
+  // user returns to the portal when the pay window closes.
   if (QWidget* main = m_context.mainWindow.MainWidget()) main->show();
 }
 

@@ -10,7 +10,6 @@ namespace tarvex {
 // initialisation in a process takes effect.
 struct RuntimeSettings {
   bool noSandbox = false;
-  bool multiThreadedMessageLoop = true;
   int logSeverity = 99;                 // 99: the engine writes no log
   std::optional<QString> cachePath;     // none: the profile lives in memory only
 };

@@ -94,11 +94,14 @@ InstallerFetch::Result InstallerFetch::Verify(const QByteArray& expected, const 
 
 void InstallerFetch::RemoveStalePartials(const QString& folder) {
   const QDateTime oldest = QDateTime::currentDateTimeUtc().addSecs(-std::chrono::seconds(kPartialLifetime).count());
-  const QFileInfoList partials = QDir(folder).entryInfoList({QStringLiteral("*.part")}, QDir::Files | QDir::Hidden);
+  const QFileInfoList partials =
+      QDir(folder).entryInfoList({InstallerTransfer::PartialPath(QStringLiteral("*"))}, QDir::Files | QDir::Hidden);
   for (const QFileInfo& partial : partials) {
     if (partial.lastModified().toUTC() >= oldest) continue;
-    QFile::remove(partial.filePath());
-    QFile::remove(partial.filePath() + QStringLiteral(".tag"));
+    // The installer this part belongs to, whose names the transfer gives.
+    const QString destination = partial.filePath().chopped(InstallerTransfer::PartialPath(QString()).size());
+    QFile::remove(InstallerTransfer::PartialPath(destination));
+    QFile::remove(InstallerTransfer::TagPath(destination));
   }
 }
 

@@ -135,7 +135,6 @@ void CNimboClientDlg::CreateMainBrowser() {
   RuntimeSettings settings;
   // Chromium's sandbox stays on; it cannot work for root.
   settings.noSandbox = IsRunningAsRoot();
-  settings.multiThreadedMessageLoop = true;
   settings.logSeverity = 99;
   settings.cachePath = paths::GetBrowserCachePath();
   ReadLaunchParameter();

@@ -60,6 +60,8 @@ class CNimboClientDlg final : public QWidget, public Views, public MainWindowLin
   QWidget* MainWidget() override { return this; }
   // The strip's buttons: close, minimise, clear the portal's cookies, portal index.
   void OnCommand(int id);
+  // Timer 1, the hand-back point: when it fires, the browser goes back to the portal index
+  // and the game address is asked for.
   const QTimer& Timer1() const { return m_timer1; }
 
   // A newer instance took over: end without asking, but never under an open message box.

@@ -55,6 +55,7 @@ class NimboGameView final : public StripView {
   QString m_strServerId;
   QString m_strGameId;
   QString m_strFanPage;
+  // Timer 1 of this window: the delay before a hidden close button is shown.
   QTimer m_timer1;
   TrayIcon* m_tray;
 };

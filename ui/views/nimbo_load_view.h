@@ -82,6 +82,7 @@ class NimboLoadView final : public QWidget {
   std::chrono::milliseconds m_startDelay = kStartDelay;
   std::chrono::milliseconds m_stallTimeout = kStallTimeout;
   std::chrono::milliseconds m_backOffUnit = kBackOffUnit;
+  // Timer 1 of this window: the delay between the set-up and the download's start.
   QTimer m_timer1;
   QProgressBar* m_progress = nullptr;
   QLabel* m_notice = nullptr;
@@ -93,6 +94,7 @@ class NimboLoadView final : public QWidget {
   QElapsedTimer m_sinceStart;  // the rate's clock
   QTimer m_statusTimer;  // the figures are refreshed this often, not with every report
   DockProgress m_dock;
+  // The download job (its worker thread is its own); the system's name is kept.
   InstallerDownload* m_pDownloadThread = nullptr;
   bool m_closed = false;
 };

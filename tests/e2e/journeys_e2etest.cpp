@@ -288,6 +288,23 @@ TEST_F(JourneyTest, ClientGameIsDownloadedInstalledStartedAndGetsItsShortcut) {
   EXPECT_TRUE(QDir(qEnvironmentVariable("XDG_CACHE_HOME") + "/Tarvex/tmp").isEmpty());
 }
 
+// A host that refuses the checksum file (object stores answer 403 for a missing one):
+// asked for once, and the installer still comes and the game starts once.
+TEST_F(JourneyTest, RefusedChecksumFileStillInstallsAndStartsTheGameOnce) {
+  PortalProcess portal({"--fault", "/games/hero/download-hero.exe.sha256=403"});
+  m_desktop.LeaveToken("CLIENTG1");
+  LauncherProcess launcher(portal.Host(), {});
+  const QString arguments = m_desktop.GamesFolder() + "/hero/args.log";
+  ASSERT_TRUE(WaitUntil([&] { return QFile::exists(arguments); }, kTimeoutMs)) << launcher.Output().toStdString();
+  // Long enough for a second start to have shown.
+  WaitUntil([] { return false; }, 3000);
+  QFile log(arguments);
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts), QStringList({"PARAMS123"}));
+  EXPECT_EQ(portal.CountTargets("/games/hero/download-hero.exe.sha256"), 1);
+  EXPECT_EQ(portal.CountTargets("/games/hero/download-hero.exe?"), 1);
+}
+
 // A real Windows installer and game, as the portal's client games are, run by Debian's
 // wine in the launcher's own prefix: the installer unpacks into C:\Tarvex\Box\games\hero\,
 // which is the launcher's games folder, and the game starts at that Windows path.

@@ -24,6 +24,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -45,6 +46,15 @@ struct BusyKeys {
 BusyKeys& Busy() {
   static auto* busy = new BusyKeys;
   return *busy;
+}
+
+// The installers whose window closed while they ran. Their QProcess objects are kept here,
+// never deleted, for the process's whole life: deleting one would kill its installer.
+void KeepRunning(std::unique_ptr<QProcess> process) {
+  static auto* mutex = new std::mutex;
+  static auto* kept = new std::vector<std::unique_ptr<QProcess>>;
+  const std::lock_guard lock(*mutex);
+  kept->push_back(std::move(process));
 }
 // How often a worker waiting for a key looks at its cancel flag.
 constexpr std::chrono::milliseconds kKeyPoll{50};
@@ -291,14 +301,14 @@ InstallerDownload::Outcome InstallerDownload::Shared::Install(const QString& ins
   const qint64 session = process.processId();
   // The game only exists once its installer is through, and with it whatever it started.
   // A setup wizard may stay open for long; closing the window (or the launcher's exit)
-  // ends the wait, never the installer: QProcess's destructor would kill it, so it is left
-  // undeleted. Its inherited lock file keeps any later worker, here or in a newer
-  // process, waiting for it.
+  // ends the wait, never the installer: QProcess's destructor would kill it, so it is
+  // kept (KeepRunning). Its inherited lock file keeps any later worker, here or in a
+  // newer process, waiting for it.
   while (!process.waitForFinished(static_cast<int>(kKeyPoll.count()))) {
     if (process.state() == QProcess::NotRunning) break;
     if (cancelled.load()) {
       TraceFormat(QStringLiteral("----------installer left running----------%s\n"), installer);
-      owned.release();
+      KeepRunning(std::move(owned));
       return Outcome::Cancelled;
     }
   }

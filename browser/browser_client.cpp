@@ -2,7 +2,7 @@
 
 #include "browser/browser_view.h"
 #include "browser/navigation_routing.h"
-#include "browser/views.h"
+#include "interfaces/views.h"
 #include "platform/default_browser.h"
 #include "platform/overloaded.h"
 #include "platform/paths.h"

@@ -1,9 +1,9 @@
 #include "install/game_launcher.h"
 
-#include "browser/views.h"
 #include "install/desktop_shortcut.h"
 #include "install/launch_decision.h"
 #include "install/wine_notice.h"
+#include "interfaces/views.h"
 #include "platform/overloaded.h"
 #include "platform/program_starter.h"
 #include "platform/prompt.h"

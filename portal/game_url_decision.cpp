@@ -1,6 +1,5 @@
 #include "portal/game_url_decision.h"
 
-#include "browser/views.h"
 #include "platform/trace.h"
 #include "portal/answer_fields.h"
 #include "portal/target_encoding.h"
@@ -25,17 +24,6 @@ GameUrlDecision DecideGameUrl(const std::optional<PortalAnswer>& answer) {
   QString url = fields.value(QStringLiteral("url"));
   url.remove(QLatin1Char('\\'));
   return {fields.value(QStringLiteral("code")), url};
-}
-
-void CarryOutGameUrlDecision(const GameUrlDecision& decision, QString& gameUrl, Views& views,
-                             const std::function<void()>& minimiseMainWindow) {
-  if (decision.gameUrl) gameUrl = *decision.gameUrl;
-  if (decision.code == QLatin1String("1")) {
-    views.OpenGameView(gameUrl, 1);
-  } else if (decision.code == QLatin1String("2")) {
-    minimiseMainWindow();
-    views.LaunchGame(gameUrl);
-  }
 }
 
 }  // namespace tarvex

@@ -1,9 +1,9 @@
 #include "install/game_launcher.h"
 
-#include "browser/views.h"
 #include "install/desktop_shortcut.h"
 #include "install/isolated_home.h"
 #include "install/launch_decision.h"
+#include "interfaces/views.h"
 #include "support/fake_services.h"
 #include "support/trace_capture.h"
 #include "platform/paths.h"

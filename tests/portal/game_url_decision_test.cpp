@@ -1,4 +1,3 @@
-#include "browser/views.h"
 #include "portal/answer_fields.h"
 #include "portal/game_url_decision.h"
 #include "support/trace_capture.h"
@@ -74,45 +73,6 @@ TEST(DecideGameUrlTest, TargetCarriesTheTokenEncodedWithoutALengthTest) {
   EXPECT_EQ(GameUrlTarget(QStringLiteral("abcdefgh")), QStringLiteral("/outapi/game_get_box_url/?key=abcdefgh"));
   EXPECT_EQ(GameUrlTarget(QString()), QStringLiteral("/outapi/game_get_box_url/?key="));
   EXPECT_EQ(GameUrlTarget(QStringLiteral("abcdefg\r")), QStringLiteral("/outapi/game_get_box_url/?key=abcdefg%0D"));
-}
-
-class RecordingViews final : public Views {
- public:
-  void OpenGameView(const QString& address, int openFlag) override {
-    calls << QStringLiteral("game %1 %2").arg(address).arg(openFlag);
-  }
-  void OpenPayView(const QString& address, int, int, const QString&) override { calls << QStringLiteral("pay ") + address; }
-  void OpenLoadView(const QString& gameKey, const QString&) override { calls << QStringLiteral("load ") + gameKey; }
-  void LaunchGame(const QString& launchAddress) override { calls << QStringLiteral("launch ") + launchAddress; }
-
-  QStringList calls;
-};
-
-struct CarryOutCase {
-  const char* name;
-  GameUrlDecision decision;
-  QString gameUrlAfter;
-  QStringList calls;
-};
-
-TEST(CarryOutGameUrlDecisionTest, CodeOneOpensTheGameCodeTwoMinimisesAndLaunches) {
-  const QString earlier = QStringLiteral("http://h/earlier");
-  const CarryOutCase cases[] = {
-      {"web game", {"1", QStringLiteral("http://h/g")}, "http://h/g", {"game http://h/g 1"}},
-      {"client game", {"2", QStringLiteral("http://h/c")}, "http://h/c", {"minimise", "launch http://h/c"}},
-      {"other code keeps nothing open", {"3", QStringLiteral("http://h/x")}, "http://h/x", {}},
-      {"code 1 without url", {"1", QString()}, QString(), {"game  1"}},
-      {"failure keeps the earlier address", {QString(), std::nullopt}, earlier, {}},
-      {"code is compared whole", {" 1", QStringLiteral("u")}, "u", {}},
-  };
-  for (const CarryOutCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    RecordingViews views;
-    QString gameUrl = earlier;
-    CarryOutGameUrlDecision(c.decision, gameUrl, views, [&views] { views.calls << QStringLiteral("minimise"); });
-    EXPECT_EQ(gameUrl, c.gameUrlAfter);
-    EXPECT_EQ(views.calls, c.calls);
-  }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/views.h"
+#include "interfaces/views.h"
 #include "platform/clock.h"
 #include "platform/default_browser.h"
 #include "platform/program_starter.h"

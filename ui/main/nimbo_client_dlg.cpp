@@ -19,6 +19,7 @@
 #include "portal/start_ping.h"
 #include "portal/url_decode.h"
 #include "ui/chrome/control_lookup.h"
+#include "ui/main/game_url_carry_out.h"
 #include "ui/main/main_window_skin.h"
 #include "ui/views/nimbo_game_view.h"
 #include "ui/views/nimbo_load_view.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "browser/views.h"
 #include "install/game_launcher.h"
+#include "interfaces/views.h"
 #include "platform/services.h"
 #include "ui/main/covered_page_sleep.h"
 #include "ui/views/main_window_link.h"

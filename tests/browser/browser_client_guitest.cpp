@@ -121,9 +121,9 @@ TEST(RendererEndTest, AKilledPageComesBackOnceThenWaitsForTheButton) {
   host.show();
   const auto requests = [&] { return server.Requests().filter("/game").size(); };
   const auto kill = [&] {
-    const qint64 pid = view->page()->renderProcessPid();
-    ASSERT_GT(pid, 0);
-    ::kill(static_cast<pid_t>(pid), SIGKILL);
+    // A renderer that is starting has no pid yet.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->page()->renderProcessPid() > 0; }, kTimeoutMs));
+    ::kill(static_cast<pid_t>(view->page()->renderProcessPid()), SIGKILL);
   };
   ASSERT_TRUE(QTest::qWaitFor([&] { return view->title() == "game"; }, kTimeoutMs));
   ASSERT_EQ(requests(), 1);

@@ -336,9 +336,10 @@ void InstallerDownload::Shared::ReportPhase(Phase phase) {
 
 void InstallerDownload::Shared::ReportProgress(std::int64_t received, std::int64_t total) {
   const int value = ScaledProgress(received, total);
-  if (lastReported >= 0 && sinceReport.elapsed() < kProgressIntervalMs && !(value == kProgressRange && value != lastReported))
-    return;
   const bool moved = value != lastReported;
+  // At most one report every kProgressIntervalMs, but the full bar always gets through.
+  const bool due = lastReported < 0 || sinceReport.elapsed() >= kProgressIntervalMs || (moved && value == kProgressRange);
+  if (!due) return;
   lastReported = value;
   sinceReport.start();
   Post([value, moved, received, total](InstallerDownload& job) {

@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QPointer>
 
 namespace tarvex {
 namespace {
@@ -36,11 +35,7 @@ CNimboClientApp::CNimboClientApp(QStringList launchArguments)
 
 CNimboClientApp::~CNimboClientApp() {
   // Windows (and with them every page) go before the runtime and its profile.
-  QList<QPointer<QWidget>> windows;
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (widget != m_mainWindow.get() && !widget->parentWidget()) windows.append(widget);
-  }
-  for (const QPointer<QWidget>& window : windows) delete window.data();
+  m_windows.DeleteAll();
   m_mainWindow.reset();
   m_runtime.reset();
   // A newer instance waiting on the hand-over goes on only once this process has ended.
@@ -59,8 +54,8 @@ bool CNimboClientApp::InitInstance() {
   InstallerFetch::RemoveStalePartials(paths::InstallerFolder());
 
   const Services services{m_prompt, m_defaultBrowser, m_programStarter, m_clock, Hosts::FromEnvironment()};
-  m_mainWindow =
-      std::make_unique<CNimboClientDlg>(services, *m_runtime, m_launchArguments, m_handover->ReceivedToken());
+  m_mainWindow = std::make_unique<CNimboClientDlg>(services, *m_runtime, m_windows, m_launchArguments,
+                                                   m_handover->ReceivedToken());
   QObject::connect(m_handover.get(), &InstanceHandover::instanceMessageReceived, m_mainWindow.get(),
                    &CNimboClientDlg::OnInstanceMessage);
   QObject::connect(m_mainWindow.get(), &CNimboClientDlg::destroyRequested, m_mainWindow.get(),
@@ -95,9 +90,7 @@ bool CNimboClientApp::TakeProfile() {
 
 void CNimboClientApp::EndProgram() {
   // Whatever else is open (game windows, dev tools, a tray icon), the program ends with 0.
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (widget != m_mainWindow.get()) widget->hide();
-  }
+  m_windows.HideAll();
   QCoreApplication::exit(0);
 }
 

@@ -5,6 +5,7 @@
 #include "platform/hosts.h"
 #include "platform/message_box_prompt.h"
 #include "platform/program_starter.h"
+#include "platform/window_registry.h"
 
 #include <QStringList>
 
@@ -18,8 +19,9 @@ class InstanceHandover;
 class ProfileLock;
 
 // The browser process: owns the real side-effect services, the browser runtime, the
-// instance hand-over and the main window, and tears them down in the order the engine
-// needs (every page before the profile). One per process, on the GUI thread.
+// instance hand-over, the main window and the registry of every other window, and tears
+// them down in the order the engine needs (every page before the profile). One per
+// process, on the GUI thread.
 class CNimboClientApp final {
  public:
   // `launchArguments`: the arguments after the program's name, copied before QApplication
@@ -49,6 +51,7 @@ class CNimboClientApp final {
   std::unique_ptr<BrowserRuntime> m_runtime;
   std::unique_ptr<InstanceHandover> m_handover;
   std::unique_ptr<ProfileLock> m_profileLock;
+  WindowRegistry m_windows;
   std::unique_ptr<CNimboClientDlg> m_mainWindow;
 };
 

@@ -15,7 +15,7 @@
 
 namespace tarvex {
 
-BrowserClient::BrowserClient(Prompt& prompt) : m_prompt(prompt) {}
+BrowserClient::BrowserClient(Prompt& prompt, WindowRegistry& windows) : m_prompt(prompt), m_windows(windows) {}
 
 BrowserClient::~BrowserClient() = default;
 

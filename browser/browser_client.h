@@ -17,6 +17,7 @@ class BrowserView;
 class DefaultBrowser;
 class Prompt;
 class Views;
+class WindowRegistry;
 
 namespace route {
 struct Decision;
@@ -41,18 +42,19 @@ enum class PopupDisposition : int {
 // answer runs afterwards, queued, never inside the engine's callback.
 class BrowserClient : public std::enable_shared_from_this<BrowserClient> {
  public:
-  // `prompt` must outlive this object.
-  explicit BrowserClient(Prompt& prompt);
+  // `prompt` and `windows` must outlive this object.
+  BrowserClient(Prompt& prompt, WindowRegistry& windows);
   virtual ~BrowserClient();
 
   BrowserClient(const BrowserClient&) = delete;
   BrowserClient& operator=(const BrowserClient&) = delete;
 
-  // The first browser created with this client and its window; set once it exists.
-  QPointer<BrowserView> m_browser;
-  QWidget* m_browserWindow = nullptr;
-
   bool HasBrowser() const { return !m_browser.isNull(); }
+  // The window of the first browser created with this client, once it exists; kept after
+  // the browser has gone.
+  QWidget* BrowserWindow() const { return m_browserWindow; }
+  // Where the pop-ups and dev tools of this client's browsers are kept.
+  WindowRegistry& Windows() const { return m_windows; }
   // Loads an address (host + path without a scheme loads over http) into the client's
   // browser; nothing before the browser exists or after it closed.
   void LoadUrlInOwnBrowser(const QString& address);
@@ -83,6 +85,11 @@ class BrowserClient : public std::enable_shared_from_this<BrowserClient> {
 
  private:
   Prompt& m_prompt;
+  WindowRegistry& m_windows;
+  // The first browser created with this client, while it lives, and its window: always the
+  // same view, under the two names the launcher's design gives them.
+  QPointer<BrowserView> m_browser;
+  QWidget* m_browserWindow = nullptr;
 };
 
 }  // namespace tarvex

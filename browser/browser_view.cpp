@@ -3,6 +3,7 @@
 #include "browser/browser_client.h"
 #include "browser/nimbo_page.h"
 #include "browser/renderer_recovery.h"
+#include "platform/window_registry.h"
 
 #include <QChildEvent>
 #include <QCloseEvent>
@@ -36,8 +37,9 @@ void BrowserView::LoadAddress(const QString& address) { load(AddressToUrl(addres
 
 void BrowserView::ShowDevTools() {
   if (!m_devTools) {
-    // A window of its own, deleted with the view, so its page never outlives the profile.
-    m_devTools = new QWebEngineView(this);
+    // A window of its own, deleted with the view (or before it, at exit), so its page
+    // never outlives the profile.
+    m_devTools = m_client->Windows().Add(WindowRegistry::Kind::DevTools, new QWebEngineView(this));
     m_devTools->setWindowFlag(Qt::Window);
     m_devTools->setAttribute(Qt::WA_DeleteOnClose);
     m_devTools->setWindowTitle(QStringLiteral("DevTools"));

@@ -5,7 +5,7 @@
 namespace tarvex {
 
 NimboGameSimleClient::NimboGameSimleClient(const ClientContext& context)
-    : BrowserClient(context.prompt), m_context(context) {}
+    : BrowserClient(context.prompt, context.windows), m_context(context) {}
 
 bool NimboGameSimleClient::OnBeforeBrowse(BrowserView*, const QString& address) {
   return Follow(route::GameNavigation(address, m_context.portalHost), m_context.views, m_context.defaultBrowser);

@@ -3,6 +3,7 @@
 #include "browser/browser_client.h"
 #include "browser/browser_view.h"
 #include "platform/trace.h"
+#include "platform/window_registry.h"
 
 #include <QWebEngineNewWindowRequest>
 
@@ -47,7 +48,8 @@ void NimboPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QS
 void NimboPage::OnNewWindowRequested(QWebEngineNewWindowRequest& request) {
   if (m_client->OnBeforePopup(m_view, AddressText(request.requestedUrl()), DispositionOf(request.destination())))
     return;  // not opened: the engine blocks it
-  auto* popup = new BrowserView(profile(), m_client, nullptr, /*popup=*/true);
+  auto* popup = m_client->Windows().Add(WindowRegistry::Kind::Popup,
+                                        new BrowserView(profile(), m_client, nullptr, /*popup=*/true));
   const QRect geometry = request.requestedGeometry();
   popup->resize(geometry.isValid() && !geometry.isEmpty() ? geometry.size() : QSize(800, 600));
   request.openIn(popup->Page());

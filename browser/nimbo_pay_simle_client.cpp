@@ -5,7 +5,7 @@
 namespace tarvex {
 
 NimboPaySimleClient::NimboPaySimleClient(const ClientContext& context, std::function<void()> closeAndReturn)
-    : BrowserClient(context.prompt), m_context(context), m_closeAndReturn(std::move(closeAndReturn)) {}
+    : BrowserClient(context.prompt, context.windows), m_context(context), m_closeAndReturn(std::move(closeAndReturn)) {}
 
 bool NimboPaySimleClient::OnBeforeBrowse(BrowserView*, const QString& address) {
   return Follow(route::PayNavigation(address), m_context.views, m_context.defaultBrowser, m_closeAndReturn);

@@ -9,7 +9,7 @@
 namespace tarvex {
 
 NimboSimleClient::NimboSimleClient(const ClientContext& context)
-    : BrowserClient(context.prompt), m_context(context) {}
+    : BrowserClient(context.prompt, context.windows), m_context(context) {}
 
 bool NimboSimleClient::OnBeforeBrowse(BrowserView*, const QString& address) {
   return Follow(route::MainNavigation(address), m_context.views, m_context.defaultBrowser);

@@ -43,7 +43,7 @@ class DownloadTest : public ::testing::Test {
     m_server.ServeDownload("/setup.bin", 8 * 1024 * 1024, "setup.bin");
     m_host.resize(600, 400);
     m_client = std::make_shared<NimboSimleClient>(
-        ClientContext{m_fakes.prompt, m_fakes.defaultBrowser, m_views, m_server.Host()});
+        ClientContext{m_fakes.prompt, m_fakes.defaultBrowser, m_views, m_fakes.windows, m_server.Host()});
     m_view = qobject_cast<BrowserView*>(
         CreateBrowser(SharedRuntime(), &m_host, QRect(0, 0, 600, 400), m_client, m_server.Host() + "/one"));
     m_host.show();
@@ -115,7 +115,7 @@ TEST(RendererEndTest, AKilledPageComesBackOnceThenWaitsForTheButton) {
   RecordingViews views;
   QWidget host;
   host.resize(600, 400);
-  auto client = std::make_shared<NimboSimleClient>(ClientContext{fakes.prompt, fakes.defaultBrowser, views, server.Host()});
+  auto client = std::make_shared<NimboSimleClient>(ClientContext{fakes.prompt, fakes.defaultBrowser, views, fakes.windows, server.Host()});
   auto* view = qobject_cast<BrowserView*>(
       CreateBrowser(SharedRuntime(), &host, QRect(0, 0, 600, 400), client, server.Host() + "/game"));
   host.show();

@@ -6,6 +6,7 @@
 #include "platform/program_starter.h"
 #include "platform/prompt.h"
 #include "platform/services.h"
+#include "platform/window_registry.h"
 
 #include <QEventLoop>
 #include <QList>
@@ -150,6 +151,8 @@ struct FakeServices {
   RecordingDefaultBrowser defaultBrowser;
   RecordingProgramStarter programStarter;
   FixedClock clock;
+  // A real registry: the windows and pop-ups a test opens are kept and deleted with it.
+  WindowRegistry windows;
   Hosts hosts{QStringLiteral("127.0.0.1:8800"), QStringLiteral("127.0.0.1:8800"), QStringLiteral("social.test"),
               QStringLiteral("http")};
 

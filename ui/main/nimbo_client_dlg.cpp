@@ -11,6 +11,7 @@
 #include "platform/privileges.h"
 #include "platform/prompt.h"
 #include "platform/trace.h"
+#include "platform/window_registry.h"
 #include "portal/address_field.h"
 #include "portal/game_url_decision.h"
 #include "portal/game_url_request.h"
@@ -24,6 +25,7 @@
 #include "ui/views/nimbo_game_view.h"
 #include "ui/views/nimbo_load_view.h"
 #include "ui/views/nimbo_pay_view.h"
+#include "ui/views/view_context.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -58,11 +60,12 @@ PortalTransportOptions TransportOptions(const Hosts& hosts) {
 
 QPoint CNimboClientDlg::s_lastDragPoint;
 
-CNimboClientDlg::CNimboClientDlg(const Services& services, BrowserRuntime& runtime, QStringList launchArguments,
-                                 QString receivedToken)
+CNimboClientDlg::CNimboClientDlg(const Services& services, BrowserRuntime& runtime, WindowRegistry& windows,
+                                 QStringList launchArguments, QString receivedToken)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       m_services(services),
       m_runtime(runtime),
+      m_windows(windows),
       m_launchArguments(std::move(launchArguments)),
       m_strReceivedToken(std::move(receivedToken)),
       m_launcher(*this, services.prompt, services.programStarter) {
@@ -130,8 +133,7 @@ void CNimboClientDlg::RequestBrowserWhenDue() {
 
 void CNimboClientDlg::CreateMainBrowser() {
   if (m_pClient || m_destroyed) return;
-  m_pClient = std::make_shared<NimboSimleClient>(
-      ClientContext{m_services.prompt, m_services.defaultBrowser, *this, m_services.hosts.portal});
+  m_pClient = std::make_shared<NimboSimleClient>(RoutingContext());
   NimboCefRender application;
   RuntimeSettings settings;
   // Chromium's sandbox stays on; it cannot work for root.
@@ -197,6 +199,11 @@ void CNimboClientDlg::ShowPortalIndex() {
 }
 
 void CNimboClientDlg::StartTimer1(int milliseconds) { m_timer1.start(milliseconds); }
+
+void CNimboClientDlg::HandBack() {
+  show();
+  StartTimer1(kHandBackDelayMs);
+}
 
 void CNimboClientDlg::OnTimer1() {
   // Stopped before its work: a message box opened by that work must not let it fire again.
@@ -298,8 +305,7 @@ void CNimboClientDlg::OpenGameView(const QString& address, int openFlag) {
   params.serverId = AddressField(address, 7);
   params.fanPage = AddressField(address, 9);
   params.gameName = UrlDecode(AddressField(address, 8).left(kGameNameLimit));
-  auto* view = new NimboGameView(
-      ViewContext{m_services, *this, *this, m_runtime.Cookies(), RuntimeBrowserFactory(m_runtime)}, params);
+  auto* view = m_windows.Add(WindowRegistry::Kind::Game, new NimboGameView(ChildWindowContext(), params));
   view->OnInitDialog();
   m_coveredPage.Watch(view);
   view->show();
@@ -307,10 +313,10 @@ void CNimboClientDlg::OpenGameView(const QString& address, int openFlag) {
 }
 
 void CNimboClientDlg::OpenPayView(const QString& address, int width, int height, const QString& label) {
-  if (m_payView) {
+  if (QWidget* open = m_windows.Shown(WindowRegistry::Kind::Pay)) {
     // One pay window at a time: an open one keeps its page, size and label.
-    m_payView->hide();
-    m_payView->show();
+    open->hide();
+    open->show();
     Trace(QStringLiteral("----------------OpenPayView------SW_SHOW-----------\n-"));
     return;
   }
@@ -319,27 +325,34 @@ void CNimboClientDlg::OpenPayView(const QString& address, int width, int height,
   params.width = width;
   params.height = height;
   params.label = label;
-  m_payView = new NimboPayView(
-      ViewContext{m_services, *this, *this, m_runtime.Cookies(), RuntimeBrowserFactory(m_runtime)}, params);
-  m_payView->OnInitDialog();
-  m_payView->setWindowTitle(QStringLiteral("Tarvex 게임 센타"));
-  m_payView->show();
+  auto* view = m_windows.Add(WindowRegistry::Kind::Pay, new NimboPayView(ChildWindowContext(), params));
+  view->OnInitDialog();
+  view->setWindowTitle(QStringLiteral("Tarvex 게임 센타"));
+  view->show();
   Trace(QStringLiteral("----------------OpenPayView-----------------\n-"));
 }
 
 // The launch parameters are not kept: the hand-back's request brings them again, and its
 // answer starts the installed game.
 void CNimboClientDlg::OpenLoadView(const QString& gameKey, const QString&) {
-  if (NimboLoadView* open = NimboLoadView::FindOpen()) {
+  if (QWidget* open = m_windows.Shown(WindowRegistry::Kind::Download)) {
     // One download at a time: the open window keeps its game.
     open->hide();
     open->show();
     Trace(QStringLiteral("----------------OpenLoadView------SW_SHOW-----------\n-"));
     return;
   }
-  auto* view = new NimboLoadView(m_services, *this, gameKey);
+  auto* view = m_windows.Add(WindowRegistry::Kind::Download, new NimboLoadView(m_services, *this, gameKey));
   view->OnInitDialog();
   view->show();
+}
+
+ClientContext CNimboClientDlg::RoutingContext() {
+  return ClientContext{m_services.prompt, m_services.defaultBrowser, *this, m_windows, m_services.hosts.portal};
+}
+
+ViewContext CNimboClientDlg::ChildWindowContext() {
+  return ViewContext{m_services, RoutingContext(), *this, m_runtime.Cookies(), RuntimeBrowserFactory(m_runtime)};
 }
 
 void CNimboClientDlg::LaunchGame(const QString& launchAddress) { m_launcher.Launch(launchAddress); }

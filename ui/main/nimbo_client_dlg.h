@@ -6,7 +6,6 @@
 #include "ui/main/covered_page_sleep.h"
 #include "ui/views/main_window_link.h"
 
-#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -19,15 +18,18 @@ namespace tarvex {
 
 class BrowserRuntime;
 class GameUrlRequest;
-class NimboPayView;
 class NimboSimleClient;
 class StartPing;
+class WindowRegistry;
+struct ClientContext;
 struct GameUrlDecision;
+struct ViewContext;
 
 // The launcher's main window: the portal's pages in a browser below a 38-pixel strip,
 // the owner of the portal state (token, launch parameter, game address) and of timer 1,
-// which brings the window back to the portal and asks for the user's game. Every other
-// window hands control back to it. Destroying it ends the program.
+// which brings the window back to the portal and asks for the user's game. It opens the
+// game, pay and download windows (into the window registry, their owner), and each of
+// them hands control back to it. Destroying it ends the program.
 class CNimboClientDlg final : public QWidget, public Views, public MainWindowLink {
   Q_OBJECT
 
@@ -37,11 +39,14 @@ class CNimboClientDlg final : public QWidget, public Views, public MainWindowLin
   static constexpr int kStripHeight = 38;
   static constexpr int kVersionLabelId = 10015;
 
-  // `services` and `runtime` must outlive the window. `launchArguments` are the program's
-  // arguments after its name, exactly as the user passed them. `receivedToken` is the login
-  // token the instance this one replaced handed on, used when the token file holds none.
-  CNimboClientDlg(const Services& services, BrowserRuntime& runtime, QStringList launchArguments,
-                  QString receivedToken = QString());
+  static constexpr int kHandBackDelayMs = 500;
+
+  // `services`, `runtime` and `windows` must outlive the window. `launchArguments` are the
+  // program's arguments after its name, exactly as the user passed them. `receivedToken` is
+  // the login token the instance this one replaced handed on, used when the token file
+  // holds none.
+  CNimboClientDlg(const Services& services, BrowserRuntime& runtime, WindowRegistry& windows,
+                  QStringList launchArguments, QString receivedToken = QString());
   ~CNimboClientDlg() override;
 
   // The initialisation sequence up to the browser: the skinned window, the token and the
@@ -55,9 +60,13 @@ class CNimboClientDlg final : public QWidget, public Views, public MainWindowLin
 
   // Loads the portal index into the main browser; nothing before the browser exists.
   void ShowPortalIndex();
-  // Starts (or restarts with the new period) timer 1.
-  void StartTimer1(int milliseconds) override;
+  // In `milliseconds`, go back to the portal index and ask for the user's game (timer 1;
+  // a running timer restarts with the new period).
+  void StartTimer1(int milliseconds);
+  // MainWindowLink
   QWidget* MainWidget() override { return this; }
+  // Shown again, and timer 1 in kHandBackDelayMs.
+  void HandBack() override;
   // The strip's buttons: close, minimise, clear the portal's cookies, portal index.
   void OnCommand(int id);
   // Timer 1, the hand-back point: when it fires, the browser goes back to the portal index
@@ -106,10 +115,14 @@ class CNimboClientDlg final : public QWidget, public Views, public MainWindowLin
   void OnTimer1();
   void RequestGameUrl();
   void OnGameUrlAnswer(const GameUrlDecision& decision);
-  QWidget* OpenedWindow(QWidget* window);
+  // What the browser clients of this window and of the windows it opens route with.
+  ClientContext RoutingContext();
+  // What the game and pay windows are opened with.
+  ViewContext ChildWindowContext();
 
   Services m_services;
   BrowserRuntime& m_runtime;
+  WindowRegistry& m_windows;
   QStringList m_launchArguments;
 
   QString m_strVersion;
@@ -131,7 +144,6 @@ class CNimboClientDlg final : public QWidget, public Views, public MainWindowLin
   bool m_pingWaitOver = false;
   bool m_browserRequested = false;
   GameLauncher m_launcher;
-  QPointer<NimboPayView> m_payView;
   // The page sleeps while a game window covers this window.
   CoveredPageSleep m_coveredPage{this};
   bool m_destroyed = false;

@@ -12,8 +12,9 @@ class MainWindowLink {
 
   // The main window: shown again when a view closes, centred over on restore.
   virtual QWidget* MainWidget() = 0;
-  // Starts (or restarts with the new period) the main window's timer 1.
-  virtual void StartTimer1(int milliseconds) = 0;
+  // A view has ended: the main window is shown again and, shortly after, goes back to the
+  // portal and asks for the user's game (which starts a client game just installed).
+  virtual void HandBack() = 0;
 };
 
 }  // namespace tarvex

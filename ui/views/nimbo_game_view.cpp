@@ -1,6 +1,5 @@
 #include "ui/views/nimbo_game_view.h"
 
-#include "browser/client_context.h"
 #include "browser/cookie_cleaner.h"
 #include "browser/nimbo_game_simle_client.h"
 #include "platform/default_browser.h"
@@ -65,9 +64,7 @@ void NimboGameView::SetupWindow() {
 }
 
 void NimboGameView::CreateGameBrowser(const QString& address) {
-  const ClientContext client{m_context.services.prompt, m_context.services.defaultBrowser, m_context.views,
-                             m_context.services.hosts.portal};
-  PlaceBrowser(std::make_shared<NimboGameSimleClient>(client), GameBrowserAddress(address));
+  PlaceBrowser(std::make_shared<NimboGameSimleClient>(m_context.client), GameBrowserAddress(address));
 }
 
 void NimboGameView::OnTimer1() { Control(kCloseButtonId)->show(); }

@@ -11,7 +11,6 @@
 #include "ui/views/download_status_text.h"
 #include "ui/views/main_window_link.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
 #include <QLabel>
@@ -52,19 +51,8 @@ NimboLoadView::NimboLoadView(const Services& services, MainWindowLink& mainWindo
   connect(&m_statusTimer, &QTimer::timeout, this, &NimboLoadView::ShowStatus);
 }
 
-QString NimboLoadView::Caption() { return QStringLiteral("TarvexLOAD"); }
-
-NimboLoadView* NimboLoadView::FindOpen() {
-  const auto windows = QApplication::topLevelWidgets();
-  for (QWidget* window : windows) {
-    auto* view = qobject_cast<NimboLoadView*>(window);
-    if (view && !view->m_closed && view->windowTitle() == Caption()) return view;
-  }
-  return nullptr;
-}
-
 void NimboLoadView::OnInitDialog() {
-  setWindowTitle(Caption());
+  setWindowTitle(QStringLiteral("TarvexLOAD"));
   resize(kWidth, kHeight);
   ApplySkinBackground(this, kLoadBackgroundBitmapId);
   Trace(m_strGameKey);
@@ -183,12 +171,10 @@ void NimboLoadView::OnFinished(InstallerDownload::Outcome outcome) {
       return;
   }
   close();
-  if (QWidget* main = m_mainWindow.MainWidget()) main->show();
-  m_mainWindow.StartTimer1(kReturnTimerMs);
+  m_mainWindow.HandBack();
 }
 
 void NimboLoadView::closeEvent(QCloseEvent* event) {
-  m_closed = true;
   m_timer1.stop();
   m_statusTimer.stop();
   m_dock.Clear();

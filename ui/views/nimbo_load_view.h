@@ -37,18 +37,12 @@ class NimboLoadView final : public QWidget {
   static constexpr int kStatusId = 1005;
   static constexpr int kWidth = 616;
   static constexpr int kHeight = 228;
-  static constexpr int kReturnTimerMs = 500;
   static constexpr std::chrono::milliseconds kStartDelay{2000};
   static constexpr std::chrono::milliseconds kStallTimeout{60000};
   static constexpr std::chrono::milliseconds kBackOffUnit{1000};
 
   // `services` and `mainWindow` must outlive the window.
   NimboLoadView(const Services& services, MainWindowLink& mainWindow, QString gameKey);
-
-  // The caption by which an open download window is found.
-  static QString Caption();
-  // The download window that is open (set up and not closed), or null.
-  static NimboLoadView* FindOpen();
 
   // Before OnInitDialog: how long after the set-up the download starts.
   void SetStartDelay(std::chrono::milliseconds delay) { m_startDelay = delay; }
@@ -96,7 +90,6 @@ class NimboLoadView final : public QWidget {
   DockProgress m_dock;
   // The download job (its worker thread is its own); the system's name is kept.
   InstallerDownload* m_pDownloadThread = nullptr;
-  bool m_closed = false;
 };
 
 }  // namespace tarvex

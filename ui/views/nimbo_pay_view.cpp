@@ -1,6 +1,5 @@
 #include "ui/views/nimbo_pay_view.h"
 
-#include "browser/client_context.h"
 #include "browser/nimbo_pay_simle_client.h"
 #include "ui/chrome/control_ids.h"
 #include "ui/chrome/maximize_toggle.h"
@@ -42,13 +41,11 @@ void NimboPayView::SetupWindow() {
 }
 
 void NimboPayView::CreatePayBrowser(const QString& address) {
-  const ClientContext client{m_context.services.prompt, m_context.services.defaultBrowser, m_context.views,
-                             m_context.services.hosts.portal};
   auto closeAndReturn = [view = QPointer<NimboPayView>(this)] {
     if (view) view->CloseAndReturn();
   };
   // The openers always hand over an address with a query.
-  PlaceBrowser(std::make_shared<NimboPaySimleClient>(client, closeAndReturn), address + QStringLiteral("&v=2"));
+  PlaceBrowser(std::make_shared<NimboPaySimleClient>(m_context.client, closeAndReturn), address + QStringLiteral("&v=2"));
   // A payment or login page belongs to the portal session the main window shows: the main
   // window comes back with it, even from hidden (a game window had hidden it), so that the
   // user returns to the portal when the pay window closes.

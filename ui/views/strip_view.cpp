@@ -16,9 +16,7 @@ void StripView::CloseAndReturn() {
   m_returned = true;
   hide();
   deleteLater();
-  QWidget* main = m_context.mainWindow.MainWidget();
-  if (main) main->show();
-  m_context.mainWindow.StartTimer1(kReturnTimerMs);
+  m_context.mainWindow.HandBack();
 }
 
 void StripView::PlaceBrowser(std::shared_ptr<BrowserClient> client, const QString& address) {

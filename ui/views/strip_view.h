@@ -18,10 +18,9 @@ class StripView : public StripWindow {
 
  public:
   static constexpr int kStripHeight = 30;
-  static constexpr int kReturnTimerMs = 500;
 
-  // Ends the window and hands back: the window is destroyed (once the running handler has
-  // returned), the main window is shown and starts its timer 1 with 500 ms. Runs once.
+  // Ends the window and hands back to the main window; the window is destroyed once the
+  // running handler has returned. Runs once.
   void CloseAndReturn();
 
   // The browser's widget; null before it is created or after it went away.

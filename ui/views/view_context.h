@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser/client_context.h"
 #include "platform/services.h"
 
 #include <QRect>
@@ -17,7 +18,6 @@ class BrowserClient;
 class BrowserRuntime;
 class CookieCleaner;
 class MainWindowLink;
-class Views;
 
 // Creates a window's browser as a child of `parent` at `rect`, served by `client`,
 // loading `address`; returns the browser's widget.
@@ -29,7 +29,7 @@ using BrowserFactory = std::function<QWidget*(QWidget* parent, const QRect& rect
 // objects must outlive the window.
 struct ViewContext {
   Services services;
-  Views& views;                 // for the routing rules of the window's browser client
+  ClientContext client;  // what the routing rules of the window's browser client act on
   MainWindowLink& mainWindow;
   CookieCleaner& cookies;
   BrowserFactory createBrowser;

@@ -86,7 +86,7 @@ class MainWindowTest : public ::testing::Test {
     m_server.Serve("/mini/busy", kBusyPage);
     m_server.Serve("/play/game", "<html><body>game</body></html>");
     m_fakes.hosts.portal = m_server.Host();
-    m_window = std::make_unique<CNimboClientDlg>(m_fakes.Get(), SharedRuntime(), QStringList{});
+    m_window = std::make_unique<CNimboClientDlg>(m_fakes.Get(), SharedRuntime(), m_fakes.windows, QStringList{});
     ASSERT_TRUE(m_window->OnInitDialog());
     m_window->show();
     m_window->CreateMainBrowser();
@@ -146,7 +146,7 @@ TEST_F(MainWindowTest, LoadsTheStartPageOverHttpAndRecordsItsBrowser) {
   EXPECT_TRUE(m_server.Requests().contains(QStringLiteral("/mini/index/")));
   ASSERT_NE(m_window->Client(), nullptr);
   EXPECT_TRUE(m_window->Client()->HasBrowser());
-  EXPECT_EQ(m_window->Client()->m_browserWindow, View());
+  EXPECT_EQ(m_window->Client()->BrowserWindow(), View());
 }
 
 TEST_F(MainWindowTest, RuntimeKeepsTheSettingsOfItsFirstInitialisation) {
@@ -228,7 +228,7 @@ TEST_F(MainWindowTest, F12InAGameBrowserOpensNothing) {
   QWidget host;
   host.resize(400, 300);
   auto client = std::make_shared<NimboGameSimleClient>(ClientContext{
-      m_fakes.prompt, m_fakes.defaultBrowser, *m_window, m_server.Host()});
+      m_fakes.prompt, m_fakes.defaultBrowser, *m_window, m_fakes.windows, m_server.Host()});
   auto* view = qobject_cast<BrowserView*>(
       CreateBrowser(SharedRuntime(), &host, QRect(0, 30, 400, 270), client, m_server.Host() + "/mini/play/index"));
   host.show();
@@ -267,6 +267,12 @@ TEST_F(MainWindowTest, CloseQuestionNoKeepsEverythingYesEndsTheProgram) {
 
 TEST_F(MainWindowTest, Timer1StopsBeforeItsWorkAndReturnsToThePortalIndex) {
   WaitForLoad();
+  // A window handing back shows the main window again, which asks half a second later.
+  m_window->hide();
+  m_window->HandBack();
+  EXPECT_TRUE(m_window->isVisible());
+  EXPECT_EQ(m_window->Timer1().interval(), 500);
+  EXPECT_TRUE(m_window->Timer1().isActive());
   m_window->StartTimer1(3000);
   m_window->StartTimer1(50);  // a running timer restarts with the new period
   EXPECT_EQ(m_window->Timer1().interval(), 50);

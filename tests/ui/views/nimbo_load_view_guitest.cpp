@@ -96,7 +96,8 @@ class LoadView : public ::testing::Test {
   }
 
   NimboLoadView* Open(const QString& key, std::chrono::milliseconds startDelay = 50ms) {
-    m_view = new NimboLoadView(m_fakes.services.Get(), m_fakes.main, key);
+    m_view = m_fakes.services.windows.Add(WindowRegistry::Kind::Download,
+                                          new NimboLoadView(m_fakes.services.Get(), m_fakes.main, key));
     m_view->SetStartDelay(startDelay);
     m_view->SetStallTimeout(5s);
     m_view->SetBackOffUnit(10ms);
@@ -105,6 +106,7 @@ class LoadView : public ::testing::Test {
     EXPECT_TRUE(QTest::qWaitForWindowExposed(m_view.data()));
     return m_view.data();
   }
+  QWidget* OpenDownloadWindow() const { return m_fakes.services.windows.Shown(WindowRegistry::Kind::Download); }
   QProgressBar* Bar() const { return qobject_cast<QProgressBar*>(FindControl(m_view.data(), 1002)); }
   QLabel* Label(int id) const { return qobject_cast<QLabel*>(FindControl(m_view.data(), id)); }
   std::vector<std::string> Targets() {
@@ -121,7 +123,7 @@ class LoadView : public ::testing::Test {
   }
   // No installer left the game, and the main window was not handed back to, so no game starts.
   bool NothingStarted(const QString& key) const {
-    return !QFile::exists(paths::GameExecutable(key)) && m_fakes.main.starts.empty();
+    return !QFile::exists(paths::GameExecutable(key)) && m_fakes.main.handBacks == 0;
   }
 
   testing::ViewFakes m_fakes;
@@ -155,14 +157,14 @@ TEST_F(LoadView, SetUpGivesTheSkinnedWindowItsBarAndHiddenButton) {
   EXPECT_EQ(button->text(), QStringLiteral("关闭"));
   EXPECT_FALSE(button->isVisible());
 
-  // Only the set-up window is found by its caption; Enter and Escape leave it open.
-  EXPECT_EQ(NimboLoadView::FindOpen(), m_view.data());
+  // The shown window is the open one; Enter and Escape leave it open.
+  EXPECT_EQ(OpenDownloadWindow(), m_view.data());
   QTest::keyClick(m_view.data(), Qt::Key_Return);
   QTest::keyClick(m_view.data(), Qt::Key_Escape);
   EXPECT_TRUE(m_view->isVisible());
   // A closed window is gone for the look-up at once, before it is deleted.
   m_view->close();
-  EXPECT_EQ(NimboLoadView::FindOpen(), nullptr);
+  EXPECT_EQ(OpenDownloadWindow(), nullptr);
   ASSERT_TRUE(QTest::qWaitFor([this] { return m_view.isNull(); }, kWaitMs));
 }
 
@@ -192,7 +194,7 @@ TEST_F(LoadView, ASuccessfulDownloadInstallsAndHandsBack) {
   EXPECT_TRUE(QFile::exists(paths::GameExecutable(QStringLiteral("mir"))));
   EXPECT_TRUE(m_fakes.services.programStarter.Calls().empty());
   EXPECT_TRUE(m_fakes.main.window.isVisible());
-  EXPECT_EQ(m_fakes.main.starts, std::vector<int>{500});
+  EXPECT_EQ(m_fakes.main.handBacks, 1);
   ASSERT_FALSE(progress.isEmpty());
   EXPECT_EQ(progress.last().at(0).toInt(), InstallerDownload::kProgressRange);
   EXPECT_EQ(traces.Lines().mid(0, 6),
@@ -216,7 +218,7 @@ TEST_F(LoadView, AFailedDownloadLeavesTheWindowAsItStopped) {
     ASSERT_TRUE(DownloadEnded());
     ASSERT_FALSE(m_view.isNull());
     EXPECT_TRUE(m_view->isVisible());
-    EXPECT_EQ(NimboLoadView::FindOpen(), m_view.data());
+    EXPECT_EQ(OpenDownloadWindow(), m_view.data());
     EXPECT_LE(Bar()->value(), failure.mostBar);
     EXPECT_TRUE(Label(NimboLoadView::kNoticeId)->isVisible());
     EXPECT_EQ(Label(NimboLoadView::kNoticeId)->text(), DownloadFailureText(failure.says));

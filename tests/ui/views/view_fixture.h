@@ -22,18 +22,17 @@
 
 namespace tarvex::testing {
 
-// Stands in for the main window: a real window and its timer 1.
+// Stands in for the main window: a real window, shown again by each hand-back.
 class FakeMainWindow final : public MainWindowLink {
  public:
   QWidget* MainWidget() override { return &window; }
-  void StartTimer1(int milliseconds) override {
-    starts.push_back(milliseconds);
-    timer1.start(milliseconds);
+  void HandBack() override {
+    window.show();
+    ++handBacks;
   }
 
   QWidget window;
-  QTimer timer1;
-  std::vector<int> starts;
+  int handBacks = 0;
 };
 
 // Holds each deletion until the test finishes it.
@@ -88,7 +87,9 @@ struct ViewFakes {
   bool trayAvailable = true;
 
   ViewContext Context() {
-    return ViewContext{services.Get(), views, main, cookies, browsers.Factory(), [this] { return trayAvailable; }};
+    return ViewContext{services.Get(), ClientContext{services.prompt, services.defaultBrowser, views, services.windows,
+                                                     services.hosts.portal},
+                       main, cookies, browsers.Factory(), [this] { return trayAvailable; }};
   }
 };
 

@@ -13,6 +13,7 @@
 #include "ui/main/nimbo_client_dlg.h"
 #include "ui/chrome/control_lookup.h"
 #include "ui/views/nimbo_game_view.h"
+#include "ui/views/nimbo_pay_view.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -107,9 +108,9 @@ class MainWindowTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitFor([&] { return (View()->title()) == (QStringLiteral("index")); }, kLoadTimeoutMs));
   }
 
-  static QList<QWidget*> DevToolsWindows() {
+  QList<QWidget*> DevToolsWindows() {
     QList<QWidget*> found;
-    for (QWidget* widget : QApplication::topLevelWidgets())
+    for (QWidget* widget : m_fakes.windows.Windows(WindowRegistry::Kind::DevTools))
       if (widget->windowTitle() == QLatin1String("DevTools") && widget->isVisible()) found.append(widget);
     return found;
   }
@@ -323,6 +324,31 @@ TEST_F(MainWindowTest, StripButtonsCloseMinimiseGoHomeAndClearThePortalCookies) 
   EXPECT_EQ(m_fakes.prompt.Questions().constFirst().caption, QStringLiteral("따뜻한 힌트"));
 }
 
+// One pay window at a time; one that has handed back is gone for the next opening even
+// before it is deleted.
+TEST_F(MainWindowTest, APayWindowIsOpenedOnceAndAClosedOneIsNeverShownAgain) {
+  const QString address = QStringLiteral("http://") + m_server.Host() + QStringLiteral("/mini/index?pay=1");
+  const auto shownPayWindows = [&] {
+    QList<QWidget*> shown;
+    for (QWidget* window : m_fakes.windows.Windows(WindowRegistry::Kind::Pay))
+      if (window->isVisible()) shown.append(window);
+    return shown;
+  };
+  m_window->OpenPayView(address, 600, 400, QStringLiteral("pay"));
+  m_window->OpenPayView(address, 800, 600, QStringLiteral("other"));
+  ASSERT_EQ(shownPayWindows().size(), 1);
+  auto* first = qobject_cast<NimboPayView*>(shownPayWindows().constFirst());
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->size(), QSize(600, 400));
+
+  first->CloseAndReturn();
+  m_window->OpenPayView(address, 800, 600, QStringLiteral("other"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return m_fakes.windows.Windows(WindowRegistry::Kind::Pay).size() == 1; },
+                              kLoadTimeoutMs));
+  ASSERT_EQ(shownPayWindows().size(), 1);
+  EXPECT_EQ(shownPayWindows().constFirst()->size(), QSize(800, 600));
+}
+
 // Flag 1 shows the main window behind the game window, restored from the taskbar too.
 TEST_F(MainWindowTest, AGameWindowWithFlagOneBringsBackTheMinimisedMainWindow) {
   m_window->showMinimized();
@@ -340,9 +366,8 @@ TEST_F(MainWindowTest, APageCoveredByAGameWindowIsFrozenUntilItCanBeSeenAgain) {
   QWebEnginePage* page = View()->page();
 
   m_window->OpenGameView(QStringLiteral("http://") + m_server.Host() + QStringLiteral("/play/game"), 1);
-  NimboGameView* game = nullptr;
-  for (QWidget* widget : QApplication::topLevelWidgets())
-    if (auto* view = qobject_cast<NimboGameView*>(widget)) game = view;
+  ASSERT_EQ(m_fakes.windows.Windows(WindowRegistry::Kind::Game).size(), 1);
+  auto* game = qobject_cast<NimboGameView*>(m_fakes.windows.Windows(WindowRegistry::Kind::Game).constFirst());
   ASSERT_NE(game, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(game));
   ASSERT_TRUE(game->geometry().contains(m_window->geometry()));

@@ -1,9 +1,11 @@
-// The portal's parts that need no socket: token table, fault specs, command line, log line.
+// The portal's parts that need no socket: token table, fault specs, command line, log line,
+// byte ranges.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
 
+#include "byte_range.h"
 #include "fault_plan.h"
 #include "fault_player.h"
 #include "installer.h"
@@ -163,4 +165,48 @@ TEST(PortalInstaller, AcceptsOnlyKeysThatAreSafeAsFileNamesAndScriptText) {
   for (const char* bad : {"", ".", "..", "a/b", "a b", "a$b", "a'b", "a\nb", "a;b"}) {
     EXPECT_FALSE(Installer::IsValidKey(bad)) << bad;
   }
+}
+
+TEST(PortalByteRange, ServesOneSatisfiableRangeAndOtherwiseTheWholeAnswer) {
+  Reply file = Reply::Text(200, "application/octet-stream", "0123456789");
+  file.headers = {{"ETag", "\"v1\""}, {"Last-Modified", "Mon, 02 Jan 2006 15:04:05 GMT"}};
+  const auto content_range = [](const Reply& reply) {
+    for (const auto& [name, value] : reply.headers)
+      if (name == "Content-Range") return value;
+    return std::string("none");
+  };
+  const struct {
+    std::string range, if_range;
+    int status;
+    std::string content_range, body;
+  } cases[] = {
+      {"bytes=2-", "", 206, "bytes 2-9/10", "23456789"},
+      {"bytes=2-4", "", 206, "bytes 2-4/10", "234"},
+      {"bytes=9-9", "", 206, "bytes 9-9/10", "9"},
+      {"bytes=5-99", "", 206, "bytes 5-9/10", "56789"},  // the end is cut to the size
+      {"bytes=2-", "\"v1\"", 206, "bytes 2-9/10", "23456789"},
+      {"bytes=2-", "Mon, 02 Jan 2006 15:04:05 GMT", 206, "bytes 2-9/10", "23456789"},
+      {"bytes=10-", "", 416, "bytes */10", ""},
+      {"bytes=10-12", "", 416, "bytes */10", ""},
+      // Another version, suffix and multiple ranges, malformed ones: the whole answer.
+      {"bytes=10-", "\"v0\"", 200, "none", "0123456789"},
+      {"bytes=2-", "\"v0\"", 200, "none", "0123456789"},
+      {"bytes=-3", "", 200, "none", "0123456789"},
+      {"bytes=0-1,5-9", "", 200, "none", "0123456789"},
+      {"", "", 200, "none", "0123456789"},
+      {"bits=2-", "", 200, "none", "0123456789"},
+      {"bytes=4-2", "", 200, "none", "0123456789"},
+      {"bytes=2", "", 200, "none", "0123456789"},
+      {"bytes= 2-", "", 200, "none", "0123456789"},
+      {"bytes=2-4x", "", 200, "none", "0123456789"},
+      {"bytes=99999999999999999999-", "", 200, "none", "0123456789"},
+  };
+  for (const auto& c : cases) {
+    const Reply answer = ByteRange::Apply(file, c.range, c.if_range);
+    EXPECT_EQ(answer.status, c.status) << c.range << " | " << c.if_range;
+    EXPECT_EQ(content_range(answer), c.content_range) << c.range << " | " << c.if_range;
+    EXPECT_EQ(answer.Body(), c.body) << c.range << " | " << c.if_range;
+  }
+  // Only a whole answer has ranges.
+  EXPECT_EQ(ByteRange::Apply(Reply::Text(404, "text/plain", "gone"), "bytes=1-", "").Body(), "gone");
 }

@@ -369,6 +369,8 @@ TEST_F(JourneyTest, NewerInstanceReplacesTheRunningOneMidJourney) {
 
   LauncherProcess second(portal.Host(), {"121"});
   EXPECT_EQ(first.WaitForExit(30000), 0);
+  // The game window and its page went before the profile.
+  EXPECT_FALSE(first.Output().contains("still not deleted")) << first.Output().toStdString();
   ASSERT_TRUE(WaitUntil([] { return !HasWindow(kGameTitle); }, kTimeoutMs));
   const auto main = WaitForWindow(kMainTitle, kTimeoutMs);
   ASSERT_TRUE(main.has_value());

@@ -114,23 +114,23 @@ Reply PortalRouter::Dispatch(const httplib::Request& request, const std::string&
     reply.headers.emplace_back("Allow", "GET, HEAD");
     return reply;
   }
-  if (IsOneOf(path, {"/", "/mini/index", "/mini/index/"})) return Reply::Html(Pages::Index(CookieValue(request, "tarvex_user")));
+  if (IsOneOf(path, {"/", "/mini/index", "/mini/index/"})) return Reply::Html(pages::Index(CookieValue(request, "tarvex_user")));
   if (IsOneOf(path, {"/mini/server_inf_data", "/mini/server_inf_data/"})) {
     const std::string token = request.get_param_value("key");
-    return Reply::Html(Pages::ServerInfo(token, m_tokens.Address(token, host)));
+    return Reply::Html(pages::ServerInfo(token, m_tokens.Address(token, host)));
   }
-  if (path.starts_with("/mini/servers/")) return Reply::Html(Pages::Servers(path.substr(14)));
-  if (IsOneOf(path, {"/mini/pay_app", "/mini/pay_app/"})) return Reply::Html(Pages::Pay("充值中心", RawQuery(request)));
-  if (path == "/payment/app_pay") return Reply::Html(Pages::Pay("游戏直购", RawQuery(request)));
-  if (path == "/payment/esafe_webatm") return Reply::Html(Pages::Pay("网银充值", RawQuery(request)));
-  if (path.starts_with("/pay/index/")) return Reply::Html(Pages::PayResult(request.get_param_value("ok") == "1"));
-  if (path == "/mini/login") return Reply::Html(Pages::Login());
+  if (path.starts_with("/mini/servers/")) return Reply::Html(pages::Servers(path.substr(14)));
+  if (IsOneOf(path, {"/mini/pay_app", "/mini/pay_app/"})) return Reply::Html(pages::Pay("充值中心", RawQuery(request)));
+  if (path == "/payment/app_pay") return Reply::Html(pages::Pay("游戏直购", RawQuery(request)));
+  if (path == "/payment/esafe_webatm") return Reply::Html(pages::Pay("网银充值", RawQuery(request)));
+  if (path.starts_with("/pay/index/")) return Reply::Html(pages::PayResult(request.get_param_value("ok") == "1"));
+  if (path == "/mini/login") return Reply::Html(pages::Login());
   if (path == "/mini/login/submit") return SignIn(request);
-  if (path.starts_with("/user/index/")) return Reply::Html(Pages::SignedIn(CookieValue(request, "tarvex_user")));
-  if (path == "/mini/news") return Reply::Html(Pages::News());
-  if (path == "/mini/frame/news") return Reply::Html(Pages::NewsFrame());
-  if (path == "/service/online") return Reply::Html(Pages::Service());
-  if (path == "/mini/play/frame/leaderboard") return Reply::Html(Pages::Leaderboard(request.get_param_value("game_id")));
+  if (path.starts_with("/user/index/")) return Reply::Html(pages::SignedIn(CookieValue(request, "tarvex_user")));
+  if (path == "/mini/news") return Reply::Html(pages::News());
+  if (path == "/mini/frame/news") return Reply::Html(pages::NewsFrame());
+  if (path == "/service/online") return Reply::Html(pages::Service());
+  if (path == "/mini/play/frame/leaderboard") return Reply::Html(pages::Leaderboard(request.get_param_value("game_id")));
   if (path.starts_with("/mini/play/")) return GamePage(request);
   if (path.starts_with("/game_play/")) return ClientGamePage(request);
   if (path == "/tj/minclient") return Reply::Text(200, "text/plain; charset=utf-8", "ok\n");
@@ -157,14 +157,14 @@ Reply PortalRouter::GamePage(const httplib::Request& request) const {
 Reply PortalRouter::ClientGamePage(const httplib::Request& request) const {
   // /game_play/ARGS/KEY/NAME/PARAMS: address fields 4 to 7.
   const std::vector<std::string> segments = RawSegments(request);
-  return Reply::Html(Pages::ClientGame(Segment(segments, 3), Segment(segments, 4)));
+  return Reply::Html(pages::ClientGame(Segment(segments, 3), Segment(segments, 4)));
 }
 
 Reply PortalRouter::InstallerDownload(const httplib::Request& request) const {
   // /games/KEY/download-KEY.exe, and its checksum file /games/KEY/download-KEY.exe.sha256
   const std::vector<std::string> segments = SplitFields(request.path, '/');
   const std::string key = segments.size() == 4 ? segments[2] : std::string();
-  const Reply missing = Reply::Text(404, "text/html; charset=utf-8", Pages::NotFound(request.path));
+  const Reply missing = Reply::Text(404, "text/html; charset=utf-8", pages::NotFound(request.path));
   if (!Installer::IsValidKey(key)) return missing;
   if (segments[3] == "download-" + key + ".exe.sha256") {
     const auto checksum = m_checksums.find(key);
@@ -193,7 +193,7 @@ Reply PortalRouter::SignIn(const httplib::Request& request) const {
 }
 
 Reply PortalRouter::StaticFile(const std::string& path) const {
-  const Reply missing = Reply::Text(404, "text/html; charset=utf-8", Pages::NotFound(path));
+  const Reply missing = Reply::Text(404, "text/html; charset=utf-8", pages::NotFound(path));
   if (m_static_root.empty() || path.find('\0') != std::string::npos) return missing;
   for (const std::string& segment : SplitFields(path, '/')) {
     if (segment == "..") return missing;

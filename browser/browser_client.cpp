@@ -103,7 +103,7 @@ bool BrowserClient::Follow(const route::Decision& decision, Views& views, Defaul
   };
   if (!std::holds_alternative<route::None>(decision.action) && !std::holds_alternative<route::KeepPage>(decision.action))
     QTimer::singleShot(0, carryOut);
-  return decision.cancel;
+  return decision.Cancels();
 }
 
 }  // namespace tarvex

@@ -75,7 +75,7 @@ class BrowserClient : public std::enable_shared_from_this<BrowserClient> {
   void OnBeforeDownload(BrowserView* browser, QWebEngineDownloadRequest* download);
 
  protected:
-  // Answers the engine with the decision's `cancel` and carries out its action right
+  // Answers the engine with the decision's Cancels() and carries out its action right
   // after, queued on the GUI thread: never a window or message box inside the engine's
   // callback. `closeAndReturn` serves the pay window's return; the others ignore it.
   bool Follow(const route::Decision& decision, Views& views, DefaultBrowser& defaultBrowser,

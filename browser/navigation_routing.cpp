@@ -5,9 +5,9 @@
 namespace tarvex::route {
 namespace {
 
-const Decision kProceed{None{}, false};
+const Decision kProceed{None{}};
 
-Decision Cancel(Action action) { return Decision{std::move(action), true}; }
+Decision Cancel(Action action) { return Decision{std::move(action)}; }
 
 bool Has(const QString& address, const char* marker) {
   return address.contains(QLatin1String(marker), Qt::CaseSensitive);

@@ -6,7 +6,7 @@
 
 // The routing rules of the three browser clients as plain decisions: which window or
 // program an address belongs to, and whether the browser's own navigation or pop-up is
-// cancelled. The clients answer the engine with `cancel` at once and carry out the
+// cancelled. The clients answer the engine with Cancels() at once and carry out the
 // action afterwards.
 namespace tarvex::route {
 
@@ -55,7 +55,9 @@ using Action =
 
 struct Decision {
   Action action;
-  bool cancel = false;
+  // Whether the engine's own navigation or pop-up is cancelled: whenever anything other
+  // than letting the page go on is to happen.
+  bool Cancels() const { return !std::holds_alternative<None>(action); }
   bool operator==(const Decision&) const = default;
 };
 

@@ -18,7 +18,7 @@ QString Describe(const QString& address, const QString& host, int disposition) {
 // decision hands on is the address itself (or the address with a status appended).
 void CheckDecision(const route::Decision& decision, const QString& address, const QString& detail) {
   const bool proceeds = std::holds_alternative<route::None>(decision.action);
-  TARVEX_FUZZ_REQUIRE(decision.cancel != proceeds, detail);
+  TARVEX_FUZZ_REQUIRE(decision.Cancels() != proceeds, detail);
   if (const auto* pay = std::get_if<route::OpenPayView>(&decision.action))
     TARVEX_FUZZ_REQUIRE(pay->address.startsWith(address) && pay->width > 0 && pay->height > 0, detail);
   if (const auto* browser = std::get_if<route::OpenDefaultBrowser>(&decision.action))
@@ -34,7 +34,7 @@ void CheckDecision(const route::Decision& decision, const QString& address, cons
 void CheckPopup(const route::Decision& decision, const QString& address, int disposition, const QString& detail) {
   CheckDecision(decision, address, detail);
   const bool handled = disposition >= route::kNewForegroundTab && disposition <= route::kNewWindow;
-  if (!handled) TARVEX_FUZZ_REQUIRE(decision == (route::Decision{route::None{}, false}), detail);
+  if (!handled) TARVEX_FUZZ_REQUIRE(decision == (route::Decision{route::None{}}), detail);
 }
 
 }  // namespace

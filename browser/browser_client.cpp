@@ -39,7 +39,7 @@ void BrowserClient::OnBeforeClose(BrowserView* browser) {
 
 bool BrowserClient::OnBeforeBrowse(BrowserView*, const QString&) { return false; }
 
-bool BrowserClient::OnBeforePopup(BrowserView*, const QString&, PopupDisposition) { return false; }
+bool BrowserClient::OnBeforePopup(BrowserView*, const QString&, route::PopupDisposition) { return false; }
 
 void BrowserClient::OnPreKeyEvent(BrowserView*, const QKeyEvent&) {}
 

@@ -31,9 +31,11 @@ void CheckDecision(const route::Decision& decision, const QString& address, cons
     TARVEX_FUZZ_REQUIRE(own->address == address, detail);
 }
 
-void CheckPopup(const route::Decision& decision, const QString& address, int disposition, const QString& detail) {
+void CheckPopup(const route::Decision& decision, const QString& address, route::PopupDisposition disposition,
+                const QString& detail) {
   CheckDecision(decision, address, detail);
-  const bool handled = disposition >= route::kNewForegroundTab && disposition <= route::kNewWindow;
+  const bool handled =
+      disposition >= route::PopupDisposition::NewForegroundTab && disposition <= route::PopupDisposition::NewWindow;
   if (!handled) TARVEX_FUZZ_REQUIRE(decision == (route::Decision{route::None{}}), detail);
 }
 
@@ -41,10 +43,11 @@ void CheckPopup(const route::Decision& decision, const QString& address, int dis
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
-  const int disposition = input.ConsumeIntegralInRange<int>(-1, 10);
+  const int dispositionValue = input.ConsumeIntegralInRange<int>(-1, 10);
+  const auto disposition = static_cast<route::PopupDisposition>(dispositionValue);
   const QString host = QString::fromStdString(input.ConsumeRandomLengthString());
   const QString address = QString::fromStdString(input.ConsumeRemainingBytesAsString());
-  const QString detail = Describe(address, host, disposition);
+  const QString detail = Describe(address, host, dispositionValue);
 
   CheckDecision(route::MainNavigation(address), address, detail);
   CheckDecision(route::PayNavigation(address), address, detail);

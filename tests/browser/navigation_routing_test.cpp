@@ -136,10 +136,11 @@ TEST(Popups, OnlyNewTabsPopupsAndWindowsAreHandled) {
     SCOPED_TRACE(disposition);
     const bool handled = disposition >= 3 && disposition <= 6;
     const auto expect = [handled](const Expected& expected) { return handled ? expected : kProceed; };
-    EXPECT_EQ(MainPopup(address, disposition), expect({LoadInOwnBrowser{address}, true}));
-    EXPECT_EQ(PayPopup(address, disposition), expect({LoadInOwnBrowser{address}, true}));
-    EXPECT_EQ(GamePopup(address, disposition), expect({OpenDefaultBrowser{address}, true}));
-    EXPECT_EQ(GamePopup(pay, disposition),
+    const auto value = static_cast<PopupDisposition>(disposition);
+    EXPECT_EQ(MainPopup(address, value), expect({LoadInOwnBrowser{address}, true}));
+    EXPECT_EQ(PayPopup(address, value), expect({LoadInOwnBrowser{address}, true}));
+    EXPECT_EQ(GamePopup(address, value), expect({OpenDefaultBrowser{address}, true}));
+    EXPECT_EQ(GamePopup(pay, value),
               expect({OpenPayView{pay + QStringLiteral("&status=2"), 800, 612, QStringLiteral("게임 직구")}, true}));
   }
 }
@@ -147,7 +148,7 @@ TEST(Popups, OnlyNewTabsPopupsAndWindowsAreHandled) {
 // A pop-up loads into the window's own browser only when it is a web page.
 TEST(Popups, OnlyWebPagesLoadIntoTheOwnBrowser) {
   for (const auto& rule : {MainPopup, PayPopup}) {
-    Check([&rule](const QString& a) { return rule(a, kNewForegroundTab); },
+    Check([&rule](const QString& a) { return rule(a, PopupDisposition::NewForegroundTab); },
           {
               {"https://p/mini/play/1", {LoadInOwnBrowser{"https://p/mini/play/1"}, true}},
               {"HTTP://p/x", {LoadInOwnBrowser{"HTTP://p/x"}, true}},
@@ -161,9 +162,9 @@ TEST(Popups, OnlyWebPagesLoadIntoTheOwnBrowser) {
 }
 
 TEST(Popups, GamePayMarkerIsCaseSensitive) {
-  EXPECT_EQ(GamePopup(QStringLiteral("http://p/Payment/App_Pay"), kNewPopup),
+  EXPECT_EQ(GamePopup(QStringLiteral("http://p/Payment/App_Pay"), PopupDisposition::NewPopup),
             (Expected{OpenDefaultBrowser{QStringLiteral("http://p/Payment/App_Pay")}, true}));
-  EXPECT_EQ(GamePopup(QStringLiteral("http://p/payment/app_pay"), kNewWindow),
+  EXPECT_EQ(GamePopup(QStringLiteral("http://p/payment/app_pay"), PopupDisposition::NewWindow),
             (Expected{OpenPayView{QStringLiteral("http://p/payment/app_pay&status=2"), 800, 612,
                                   QStringLiteral("게임 직구")},
                       true}));
@@ -173,7 +174,7 @@ TEST(Popups, GamePayMarkerIsCaseSensitive) {
 // rules then route: a play address ends in a game window.
 TEST(Popups, MainPopupThenNavigationReachesGameWindow) {
   const QString address = QStringLiteral("http://p/mini/play/7");
-  const Decision popup = MainPopup(address, kNewForegroundTab);
+  const Decision popup = MainPopup(address, PopupDisposition::NewForegroundTab);
   ASSERT_TRUE(std::holds_alternative<LoadInOwnBrowser>(popup.action));
   EXPECT_EQ(MainNavigation(std::get<LoadInOwnBrowser>(popup.action).address),
             (Expected{OpenGameView{address, 0}, true}));

@@ -63,13 +63,14 @@ class InstallerTransfer {
   // Called by the transfer's callbacks.
   bool OnTransferInfo(std::int64_t received, std::int64_t total);
   void OnHeader(const QByteArray& line);
-  bool OnBody(const char* data, qint64 size);
+  // `status` is that of the answer the bytes belong to.
+  bool OnBody(long status, const char* data, qint64 size);
 
  private:
   bool OpenPartial();
   bool Truncate();
   bool HashKeptPart();
-  bool StartBody();
+  bool StartBody(long status);
   bool Fits(std::int64_t rest);
   Result Finish(long status, int code);
   void Keep();
@@ -88,7 +89,6 @@ class InstallerTransfer {
   std::int64_t m_total = -1;  // the whole file's size, as a 206 gives it; -1 unknown
   std::int64_t m_end = kLongestInstaller;  // the partial file never grows past this
   // The answer being received (the last one, after redirects).
-  long m_status = 0;
   QByteArray m_contentRange;
   QByteArray m_etag;
   QByteArray m_lastModified;

@@ -76,8 +76,6 @@ class InstallerDownload final : public QObject {
 
   // Bytes received scaled into 0..kProgressRange; 0 while the total is unknown.
   static int ScaledProgress(std::int64_t received, std::int64_t total);
-  // Workers still running, including those whose owner is gone.
-  static int RunningWorkers();
 
  signals:
   void progressChanged(int value);

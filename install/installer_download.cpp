@@ -77,8 +77,8 @@ struct InstallerDownload::Shared {
 
   const QString address;
   const QString gameKey;
-  std::chrono::milliseconds stallTimeout{std::chrono::seconds(60)};
-  std::chrono::milliseconds backOffUnit{std::chrono::seconds(1)};
+  std::chrono::milliseconds stallTimeout = InstallerTransfer::kDefaultStallTimeout;
+  std::chrono::milliseconds backOffUnit = InstallerFetch::kDefaultBackOffUnit;
   std::atomic<bool> cancelled{false};
 
   // Runs `call` on the owner's thread, if the owner still exists. The lock only orders

@@ -49,7 +49,10 @@ class InstallerTransfer {
   // A body without a stated size is cut off here: it must not fill the disk.
   static constexpr std::int64_t kLongestInstaller = std::int64_t{8} * 1024 * 1024 * 1024;
 
-  // No bytes for this long ends the attempt as Transient (60 s unless set).
+  // How long an attempt may go without a byte unless SetStallTimeout says otherwise.
+  static constexpr std::chrono::milliseconds kDefaultStallTimeout = std::chrono::seconds(60);
+
+  // No bytes for this long ends the attempt as Transient (kDefaultStallTimeout unless set).
   void SetStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
   // Certificates (a PEM file) to trust instead of the system's: a server with its own.
   void SetTrustedCertificates(const QString& caFile) { m_trustedCertificates = caFile; }
@@ -79,7 +82,7 @@ class InstallerTransfer {
   QString m_address;
   QString m_destination;
   const std::atomic<bool>& m_cancelled;
-  std::chrono::milliseconds m_stallTimeout{std::chrono::seconds(60)};
+  std::chrono::milliseconds m_stallTimeout = kDefaultStallTimeout;
   QString m_trustedCertificates;
   Progress m_progress;
   InstallerHash* m_hash = nullptr;

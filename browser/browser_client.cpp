@@ -39,7 +39,7 @@ void BrowserClient::OnBeforeClose(BrowserView* browser) {
 
 bool BrowserClient::OnBeforeBrowse(BrowserView*, const QString&) { return false; }
 
-bool BrowserClient::OnBeforePopup(BrowserView*, const QString&, PopupDisposition) { return false; }
+bool BrowserClient::OnBeforePopup(BrowserView*, const QString&, route::PopupDisposition) { return false; }
 
 void BrowserClient::OnPreKeyEvent(BrowserView*, const QKeyEvent&) {}
 
@@ -103,7 +103,7 @@ bool BrowserClient::Follow(const route::Decision& decision, Views& views, Defaul
   };
   if (!std::holds_alternative<route::None>(decision.action) && !std::holds_alternative<route::KeepPage>(decision.action))
     QTimer::singleShot(0, carryOut);
-  return decision.cancel;
+  return decision.Cancels();
 }
 
 }  // namespace tarvex

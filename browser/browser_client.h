@@ -21,16 +21,8 @@ class WindowRegistry;
 
 namespace route {
 struct Decision;
+enum class PopupDisposition : int;
 }
-
-// Where a page asked to open a new window, numbered as the launcher's routing rules know it.
-enum class PopupDisposition : int {
-  Unknown = 0,
-  NewForegroundTab = 3,
-  NewBackgroundTab = 4,
-  NewPopup = 5,
-  NewWindow = 6,
-};
 
 // The runtime's one point of contact with the launcher for the browsers of one window:
 // records the window's browser, suppresses context menus, handles downloads and decides
@@ -67,7 +59,7 @@ class BrowserClient : public std::enable_shared_from_this<BrowserClient> {
   // True cancels the navigation.
   virtual bool OnBeforeBrowse(BrowserView* browser, const QString& address);
   // True cancels the new window; false lets it open in a pop-up served by this client.
-  virtual bool OnBeforePopup(BrowserView* browser, const QString& target, PopupDisposition disposition);
+  virtual bool OnBeforePopup(BrowserView* browser, const QString& target, route::PopupDisposition disposition);
   // Sees every key press of the client's views; never consumes it.
   virtual void OnPreKeyEvent(BrowserView* browser, const QKeyEvent& event);
 
@@ -77,7 +69,7 @@ class BrowserClient : public std::enable_shared_from_this<BrowserClient> {
   void OnBeforeDownload(BrowserView* browser, QWebEngineDownloadRequest* download);
 
  protected:
-  // Answers the engine with the decision's `cancel` and carries out its action right
+  // Answers the engine with the decision's Cancels() and carries out its action right
   // after, queued on the GUI thread: never a window or message box inside the engine's
   // callback. `closeAndReturn` serves the pay window's return; the others ignore it.
   bool Follow(const route::Decision& decision, Views& views, DefaultBrowser& defaultBrowser,

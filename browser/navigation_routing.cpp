@@ -5,16 +5,16 @@
 namespace tarvex::route {
 namespace {
 
-const Decision kProceed{None{}, false};
+const Decision kProceed{None{}};
 
-Decision Cancel(Action action) { return Decision{std::move(action), true}; }
+Decision Cancel(Action action) { return Decision{std::move(action)}; }
 
 bool Has(const QString& address, const char* marker) {
   return address.contains(QLatin1String(marker), Qt::CaseSensitive);
 }
 
-bool IsHandledPopup(int disposition) {
-  return disposition >= kNewForegroundTab && disposition <= kNewWindow;
+bool IsHandledPopup(PopupDisposition disposition) {
+  return disposition >= PopupDisposition::NewForegroundTab && disposition <= PopupDisposition::NewWindow;
 }
 
 // A pop-up turned into a navigation of the window's own browser: only a web page is
@@ -36,7 +36,7 @@ Decision MainNavigation(const QString& address) {
   return kProceed;
 }
 
-Decision MainPopup(const QString& address, int disposition) {
+Decision MainPopup(const QString& address, PopupDisposition disposition) {
   if (!IsHandledPopup(disposition)) return kProceed;
   return LoadInOwn(address);
 }
@@ -51,7 +51,7 @@ Decision GameNavigation(const QString& address, const QString& portalHost) {
   return kProceed;
 }
 
-Decision GamePopup(const QString& address, int disposition) {
+Decision GamePopup(const QString& address, PopupDisposition disposition) {
   if (!IsHandledPopup(disposition)) return kProceed;
   if (Has(address, "payment/app_pay"))
     return Cancel(OpenPayView{address + QStringLiteral("&status=2"), 800, 612, QStringLiteral("게임 직구")});
@@ -64,7 +64,7 @@ Decision PayNavigation(const QString& address) {
   return kProceed;
 }
 
-Decision PayPopup(const QString& address, int disposition) {
+Decision PayPopup(const QString& address, PopupDisposition disposition) {
   if (!IsHandledPopup(disposition)) return kProceed;
   return LoadInOwn(address);
 }

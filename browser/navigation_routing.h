@@ -6,7 +6,7 @@
 
 // The routing rules of the three browser clients as plain decisions: which window or
 // program an address belongs to, and whether the browser's own navigation or pop-up is
-// cancelled. The clients answer the engine with `cancel` at once and carry out the
+// cancelled. The clients answer the engine with Cancels() at once and carry out the
 // action afterwards.
 namespace tarvex::route {
 
@@ -55,23 +55,29 @@ using Action =
 
 struct Decision {
   Action action;
-  bool cancel = false;
+  // Whether the engine's own navigation or pop-up is cancelled: whenever anything other
+  // than letting the page go on is to happen.
+  bool Cancels() const { return !std::holds_alternative<None>(action); }
   bool operator==(const Decision&) const = default;
 };
 
-// Pop-up dispositions that the rules handle; every other value lets the pop-up open.
-inline constexpr int kNewForegroundTab = 3;
-inline constexpr int kNewBackgroundTab = 4;
-inline constexpr int kNewPopup = 5;
-inline constexpr int kNewWindow = 6;
+// Where a page asked to open a new window. The rules handle the four new-tab, pop-up and
+// window values; every other value lets the pop-up open.
+enum class PopupDisposition : int {
+  Unknown = 0,
+  NewForegroundTab = 3,
+  NewBackgroundTab = 4,
+  NewPopup = 5,
+  NewWindow = 6,
+};
 
 // Markers are searched case-sensitively anywhere in the address text.
 // `portalHost` is the configured portal host as it appears in addresses ("host[:port]").
 Decision MainNavigation(const QString& address);
-Decision MainPopup(const QString& address, int disposition);
+Decision MainPopup(const QString& address, PopupDisposition disposition);
 Decision GameNavigation(const QString& address, const QString& portalHost);
-Decision GamePopup(const QString& address, int disposition);
+Decision GamePopup(const QString& address, PopupDisposition disposition);
 Decision PayNavigation(const QString& address);
-Decision PayPopup(const QString& address, int disposition);
+Decision PayPopup(const QString& address, PopupDisposition disposition);
 
 }  // namespace tarvex::route

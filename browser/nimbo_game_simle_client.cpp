@@ -11,8 +11,8 @@ bool NimboGameSimleClient::OnBeforeBrowse(BrowserView*, const QString& address) 
   return Follow(route::GameNavigation(address, m_context.portalHost), m_context.views, m_context.defaultBrowser);
 }
 
-bool NimboGameSimleClient::OnBeforePopup(BrowserView*, const QString& target, PopupDisposition disposition) {
-  return Follow(route::GamePopup(target, static_cast<int>(disposition)), m_context.views, m_context.defaultBrowser);
+bool NimboGameSimleClient::OnBeforePopup(BrowserView*, const QString& target, route::PopupDisposition disposition) {
+  return Follow(route::GamePopup(target, disposition), m_context.views, m_context.defaultBrowser);
 }
 
 }  // namespace tarvex

@@ -11,7 +11,7 @@ class NimboGameSimleClient final : public BrowserClient {
   explicit NimboGameSimleClient(const ClientContext& context);
 
   bool OnBeforeBrowse(BrowserView* browser, const QString& address) override;
-  bool OnBeforePopup(BrowserView* browser, const QString& target, PopupDisposition disposition) override;
+  bool OnBeforePopup(BrowserView* browser, const QString& target, route::PopupDisposition disposition) override;
 
  private:
   ClientContext m_context;

@@ -2,6 +2,7 @@
 
 #include "browser/browser_client.h"
 #include "browser/browser_view.h"
+#include "browser/navigation_routing.h"
 #include "platform/trace.h"
 #include "platform/window_registry.h"
 
@@ -10,14 +11,14 @@
 namespace tarvex {
 namespace {
 
-PopupDisposition DispositionOf(QWebEngineNewWindowRequest::DestinationType destination) {
+route::PopupDisposition DispositionOf(QWebEngineNewWindowRequest::DestinationType destination) {
   switch (destination) {
-    case QWebEngineNewWindowRequest::InNewTab: return PopupDisposition::NewForegroundTab;
-    case QWebEngineNewWindowRequest::InNewBackgroundTab: return PopupDisposition::NewBackgroundTab;
-    case QWebEngineNewWindowRequest::InNewDialog: return PopupDisposition::NewPopup;
-    case QWebEngineNewWindowRequest::InNewWindow: return PopupDisposition::NewWindow;
+    case QWebEngineNewWindowRequest::InNewTab: return route::PopupDisposition::NewForegroundTab;
+    case QWebEngineNewWindowRequest::InNewBackgroundTab: return route::PopupDisposition::NewBackgroundTab;
+    case QWebEngineNewWindowRequest::InNewDialog: return route::PopupDisposition::NewPopup;
+    case QWebEngineNewWindowRequest::InNewWindow: return route::PopupDisposition::NewWindow;
   }
-  return PopupDisposition::Unknown;
+  return route::PopupDisposition::Unknown;
 }
 
 QString AddressText(const QUrl& url) { return QString::fromUtf8(url.toEncoded()); }

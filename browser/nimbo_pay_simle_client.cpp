@@ -11,8 +11,8 @@ bool NimboPaySimleClient::OnBeforeBrowse(BrowserView*, const QString& address) {
   return Follow(route::PayNavigation(address), m_context.views, m_context.defaultBrowser, m_closeAndReturn);
 }
 
-bool NimboPaySimleClient::OnBeforePopup(BrowserView*, const QString& target, PopupDisposition disposition) {
-  return Follow(route::PayPopup(target, static_cast<int>(disposition)), m_context.views, m_context.defaultBrowser, m_closeAndReturn);
+bool NimboPaySimleClient::OnBeforePopup(BrowserView*, const QString& target, route::PopupDisposition disposition) {
+  return Follow(route::PayPopup(target, disposition), m_context.views, m_context.defaultBrowser, m_closeAndReturn);
 }
 
 }  // namespace tarvex

@@ -14,7 +14,7 @@ class NimboPaySimleClient final : public BrowserClient {
   NimboPaySimleClient(const ClientContext& context, std::function<void()> closeAndReturn);
 
   bool OnBeforeBrowse(BrowserView* browser, const QString& address) override;
-  bool OnBeforePopup(BrowserView* browser, const QString& target, PopupDisposition disposition) override;
+  bool OnBeforePopup(BrowserView* browser, const QString& target, route::PopupDisposition disposition) override;
 
  private:
   ClientContext m_context;

@@ -15,8 +15,8 @@ bool NimboSimleClient::OnBeforeBrowse(BrowserView*, const QString& address) {
   return Follow(route::MainNavigation(address), m_context.views, m_context.defaultBrowser);
 }
 
-bool NimboSimleClient::OnBeforePopup(BrowserView*, const QString& target, PopupDisposition disposition) {
-  return Follow(route::MainPopup(target, static_cast<int>(disposition)), m_context.views, m_context.defaultBrowser);
+bool NimboSimleClient::OnBeforePopup(BrowserView*, const QString& target, route::PopupDisposition disposition) {
+  return Follow(route::MainPopup(target, disposition), m_context.views, m_context.defaultBrowser);
 }
 
 void NimboSimleClient::OnPreKeyEvent(BrowserView* browser, const QKeyEvent& event) {

@@ -11,7 +11,7 @@ class NimboSimleClient final : public BrowserClient {
   explicit NimboSimleClient(const ClientContext& context);
 
   bool OnBeforeBrowse(BrowserView* browser, const QString& address) override;
-  bool OnBeforePopup(BrowserView* browser, const QString& target, PopupDisposition disposition) override;
+  bool OnBeforePopup(BrowserView* browser, const QString& target, route::PopupDisposition disposition) override;
   void OnPreKeyEvent(BrowserView* browser, const QKeyEvent& event) override;
 
  private:

@@ -18,7 +18,7 @@ QString Describe(const QString& address, const QString& host, int disposition) {
 // decision hands on is the address itself (or the address with a status appended).
 void CheckDecision(const route::Decision& decision, const QString& address, const QString& detail) {
   const bool proceeds = std::holds_alternative<route::None>(decision.action);
-  TARVEX_FUZZ_REQUIRE(decision.cancel != proceeds, detail);
+  TARVEX_FUZZ_REQUIRE(decision.Cancels() != proceeds, detail);
   if (const auto* pay = std::get_if<route::OpenPayView>(&decision.action))
     TARVEX_FUZZ_REQUIRE(pay->address.startsWith(address) && pay->width > 0 && pay->height > 0, detail);
   if (const auto* browser = std::get_if<route::OpenDefaultBrowser>(&decision.action))
@@ -31,20 +31,23 @@ void CheckDecision(const route::Decision& decision, const QString& address, cons
     TARVEX_FUZZ_REQUIRE(own->address == address, detail);
 }
 
-void CheckPopup(const route::Decision& decision, const QString& address, int disposition, const QString& detail) {
+void CheckPopup(const route::Decision& decision, const QString& address, route::PopupDisposition disposition,
+                const QString& detail) {
   CheckDecision(decision, address, detail);
-  const bool handled = disposition >= route::kNewForegroundTab && disposition <= route::kNewWindow;
-  if (!handled) TARVEX_FUZZ_REQUIRE(decision == (route::Decision{route::None{}, false}), detail);
+  const bool handled =
+      disposition >= route::PopupDisposition::NewForegroundTab && disposition <= route::PopupDisposition::NewWindow;
+  if (!handled) TARVEX_FUZZ_REQUIRE(decision == (route::Decision{route::None{}}), detail);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
-  const int disposition = input.ConsumeIntegralInRange<int>(-1, 10);
+  const int dispositionValue = input.ConsumeIntegralInRange<int>(-1, 10);
+  const auto disposition = static_cast<route::PopupDisposition>(dispositionValue);
   const QString host = QString::fromStdString(input.ConsumeRandomLengthString());
   const QString address = QString::fromStdString(input.ConsumeRemainingBytesAsString());
-  const QString detail = Describe(address, host, disposition);
+  const QString detail = Describe(address, host, dispositionValue);
 
   CheckDecision(route::MainNavigation(address), address, detail);
   CheckDecision(route::PayNavigation(address), address, detail);

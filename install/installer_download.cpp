@@ -33,8 +33,6 @@
 namespace tarvex {
 namespace {
 
-std::atomic<int> g_runningWorkers{0};
-
 // The game keys whose worker downloads or installs now, at most one worker per key.
 struct BusyKeys {
   std::mutex mutex;
@@ -79,8 +77,8 @@ struct InstallerDownload::Shared {
 
   const QString address;
   const QString gameKey;
-  std::chrono::milliseconds stallTimeout{std::chrono::seconds(60)};
-  std::chrono::milliseconds backOffUnit{std::chrono::seconds(1)};
+  std::chrono::milliseconds stallTimeout = InstallerTransfer::kDefaultStallTimeout;
+  std::chrono::milliseconds backOffUnit = InstallerFetch::kDefaultBackOffUnit;
   std::atomic<bool> cancelled{false};
 
   // Runs `call` on the owner's thread, if the owner still exists. The lock only orders
@@ -363,12 +361,10 @@ void InstallerDownload::SetBackOffUnit(std::chrono::milliseconds unit) { m_share
 void InstallerDownload::Start() {
   if (m_started) return;
   m_started = true;
-  ++g_runningWorkers;
   // A worker the process waits for, bounded, before it ends (see worker_threads.h).
   StartWorker([shared = m_shared]() mutable {
     shared->Run();
     shared.reset();
-    --g_runningWorkers;
   });
 }
 
@@ -379,7 +375,5 @@ int InstallerDownload::ScaledProgress(std::int64_t received, std::int64_t total)
   if (received >= total) return kProgressRange;
   return static_cast<int>(static_cast<double>(received) / static_cast<double>(total) * kProgressRange);
 }
-
-int InstallerDownload::RunningWorkers() { return g_runningWorkers.load(); }
 
 }  // namespace tarvex

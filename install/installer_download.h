@@ -65,9 +65,11 @@ class InstallerDownload final : public QObject {
   InstallerDownload(QString address, QString gameKey, QObject* parent = nullptr);
   ~InstallerDownload() override;
 
-  // No bytes for this long fails the download (60 s unless set). Before Start().
+  // No bytes for this long fails the download (InstallerTransfer::kDefaultStallTimeout
+  // unless set). Before Start().
   void SetStallTimeout(std::chrono::milliseconds timeout);
-  // The unit of the back-off waits between attempts (one second unless set). Before Start().
+  // The unit of the back-off waits between attempts (InstallerFetch::kDefaultBackOffUnit
+  // unless set). Before Start().
   void SetBackOffUnit(std::chrono::milliseconds unit);
   // Starts the worker; once.
   void Start();
@@ -76,8 +78,6 @@ class InstallerDownload final : public QObject {
 
   // Bytes received scaled into 0..kProgressRange; 0 while the total is unknown.
   static int ScaledProgress(std::int64_t received, std::int64_t total);
-  // Workers still running, including those whose owner is gone.
-  static int RunningWorkers();
 
  signals:
   void progressChanged(int value);

@@ -12,7 +12,7 @@ namespace tarvex {
 
 // Gets an installer to `destination` the way a real network needs: a first attempt and up
 // to five more, each resuming what the last one kept, with back-off waits of one, two,
-// four, eight and sixteen units (seconds unless set) before them; a client error or a refused redirect ends it at
+// four, eight and sixteen units (kDefaultBackOffUnit unless set) before them; a client error or a refused redirect ends it at
 // once. When the host publishes a checksum file, the installer is kept only when its
 // SHA-256, taken while the bytes arrive, matches; otherwise it and its partial file are
 // deleted. Cancelling ends any attempt or wait at once and keeps the partial file. The
@@ -34,6 +34,8 @@ class InstallerFetch {
   static constexpr int kAttempts = 6;
   // Partial files untouched for this long are removed by RemoveStalePartials().
   static constexpr std::chrono::hours kPartialLifetime{24 * 7};
+  // The unit of the back-off waits unless SetBackOffUnit says otherwise.
+  static constexpr std::chrono::milliseconds kDefaultBackOffUnit = std::chrono::seconds(1);
 
   InstallerFetch(QString address, QString destination, const std::atomic<bool>& cancelled);
 
@@ -56,8 +58,8 @@ class InstallerFetch {
   QString m_address;
   QString m_destination;
   const std::atomic<bool>& m_cancelled;
-  std::chrono::milliseconds m_stallTimeout{std::chrono::seconds(60)};
-  std::chrono::milliseconds m_backOffUnit{std::chrono::seconds(1)};
+  std::chrono::milliseconds m_stallTimeout = InstallerTransfer::kDefaultStallTimeout;
+  std::chrono::milliseconds m_backOffUnit = kDefaultBackOffUnit;
   InstallerTransfer::Progress m_progress;
   std::function<void()> m_verifying;
 };

@@ -21,9 +21,20 @@ constexpr long kReceiveBufferBytes = 256 * 1024;
 // The kept part of a resumed download is read back in pieces of this size for its hash.
 constexpr qint64 kHashReadBytes = 1024 * 1024;
 
-size_t WriteToFile(char* data, size_t size, size_t count, void* transfer) {
-  return static_cast<InstallerTransfer*>(transfer)->OnBody(data, static_cast<qint64>(size * count)) ? size * count
-                                                                                                     : 0;
+// What the body callback works with: the transfer, and the handle whose answer the body
+// belongs to. curl keeps that answer's status (the last one, after redirects) from its
+// status line on; the body is judged by it.
+struct BodyReceiver {
+  InstallerTransfer* transfer;
+  const CurlApi* curl;
+  CURL* handle;
+};
+
+size_t WriteToFile(char* data, size_t size, size_t count, void* receiver) {
+  const auto* body = static_cast<const BodyReceiver*>(receiver);
+  long status = 0;
+  body->curl->easyGetinfo(body->handle, CURLINFO_RESPONSE_CODE, &status);
+  return body->transfer->OnBody(status, data, static_cast<qint64>(size * count)) ? size * count : 0;
 }
 
 size_t ReadHeader(char* data, size_t size, size_t count, void* transfer) {
@@ -105,7 +116,6 @@ bool InstallerTransfer::OnTransferInfo(std::int64_t received, std::int64_t total
 void InstallerTransfer::OnHeader(const QByteArray& line) {
   if (line.startsWith("HTTP/")) {
     // Every answer on the way (redirects included) starts over; the last one counts.
-    m_status = line.split(' ').value(1).toLong();
     m_contentRange.clear();
     m_etag.clear();
     m_lastModified.clear();
@@ -122,10 +132,10 @@ void InstallerTransfer::OnHeader(const QByteArray& line) {
   else if (name == "content-length") m_contentLength = value.toLongLong();
 }
 
-bool InstallerTransfer::OnBody(const char* data, qint64 size) {
+bool InstallerTransfer::OnBody(long status, const char* data, qint64 size) {
   // An error page is no part of the installer.
-  if (!IsSuccessStatus(m_status)) return true;
-  if (!m_bodyStarted && !StartBody()) return false;
+  if (!IsSuccessStatus(status)) return true;
+  if (!m_bodyStarted && !StartBody(status)) return false;
   if (m_partial.pos() + size > m_end) {
     TraceFormat(QStringLiteral("----------download longer than its size----------%s\n"), m_address);
     m_writeFailed = true;
@@ -140,10 +150,10 @@ bool InstallerTransfer::OnBody(const char* data, qint64 size) {
   return true;
 }
 
-bool InstallerTransfer::StartBody() {
+bool InstallerTransfer::StartBody(long status) {
   // A weak ETag cannot stand for the bytes in If-Range; the date can.
   const bool strongTag = !m_etag.isEmpty() && !m_etag.startsWith("W/");
-  if (m_status == 206) {
+  if (status == 206) {
     const ContentRange range = ParseContentRange(m_contentRange);
     // The rest of the kept part, of the same file and of a known size: a server that
     // ignores If-Range would send the rest of another version, named by another
@@ -253,13 +263,14 @@ InstallerTransfer::Result InstallerTransfer::Run() {
   }
   const std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headerList(headers, curl->slistFreeAll);
   CURL* handle = easy.get();
+  BodyReceiver body{this, curl, handle};
   DownloadHandle::Configure(*curl, handle, m_address.toUtf8(), QFile::encodeName(m_trustedCertificates));
   curl->easySetopt(handle, CURLOPT_HTTPHEADER, headers);
   curl->easySetopt(handle, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
   curl->easySetopt(handle, CURLOPT_HEADERFUNCTION, &ReadHeader);
   curl->easySetopt(handle, CURLOPT_HEADERDATA, this);
   curl->easySetopt(handle, CURLOPT_WRITEFUNCTION, &WriteToFile);
-  curl->easySetopt(handle, CURLOPT_WRITEDATA, this);
+  curl->easySetopt(handle, CURLOPT_WRITEDATA, &body);
   curl->easySetopt(handle, CURLOPT_NOPROGRESS, 0L);
   curl->easySetopt(handle, CURLOPT_XFERINFOFUNCTION, &TransferInfo);
   curl->easySetopt(handle, CURLOPT_XFERINFODATA, this);
@@ -290,7 +301,7 @@ InstallerTransfer::Result InstallerTransfer::Finish(long status, int code) {
     return Result::NoSpace;
   }
   const bool received = code == CURLE_OK && IsSuccessStatus(status) && !m_writeFailed &&
-                        (m_bodyStarted || StartBody()) && m_partial.flush();
+                        (m_bodyStarted || StartBody(status)) && m_partial.flush();
   if (received && m_total >= 0 && m_partial.size() != m_total) {
     // A range that stopped short of the file's end: the rest comes next time.
     Keep();

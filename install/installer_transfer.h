@@ -49,7 +49,10 @@ class InstallerTransfer {
   // A body without a stated size is cut off here: it must not fill the disk.
   static constexpr std::int64_t kLongestInstaller = std::int64_t{8} * 1024 * 1024 * 1024;
 
-  // No bytes for this long ends the attempt as Transient (60 s unless set).
+  // How long an attempt may go without a byte unless SetStallTimeout says otherwise.
+  static constexpr std::chrono::milliseconds kDefaultStallTimeout = std::chrono::seconds(60);
+
+  // No bytes for this long ends the attempt as Transient (kDefaultStallTimeout unless set).
   void SetStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
   // Certificates (a PEM file) to trust instead of the system's: a server with its own.
   void SetTrustedCertificates(const QString& caFile) { m_trustedCertificates = caFile; }
@@ -63,13 +66,14 @@ class InstallerTransfer {
   // Called by the transfer's callbacks.
   bool OnTransferInfo(std::int64_t received, std::int64_t total);
   void OnHeader(const QByteArray& line);
-  bool OnBody(const char* data, qint64 size);
+  // `status` is that of the answer the bytes belong to.
+  bool OnBody(long status, const char* data, qint64 size);
 
  private:
   bool OpenPartial();
   bool Truncate();
   bool HashKeptPart();
-  bool StartBody();
+  bool StartBody(long status);
   bool Fits(std::int64_t rest);
   Result Finish(long status, int code);
   void Keep();
@@ -78,7 +82,7 @@ class InstallerTransfer {
   QString m_address;
   QString m_destination;
   const std::atomic<bool>& m_cancelled;
-  std::chrono::milliseconds m_stallTimeout{std::chrono::seconds(60)};
+  std::chrono::milliseconds m_stallTimeout = kDefaultStallTimeout;
   QString m_trustedCertificates;
   Progress m_progress;
   InstallerHash* m_hash = nullptr;
@@ -88,7 +92,6 @@ class InstallerTransfer {
   std::int64_t m_total = -1;  // the whole file's size, as a 206 gives it; -1 unknown
   std::int64_t m_end = kLongestInstaller;  // the partial file never grows past this
   // The answer being received (the last one, after redirects).
-  long m_status = 0;
   QByteArray m_contentRange;
   QByteArray m_etag;
   QByteArray m_lastModified;

@@ -14,12 +14,16 @@ QString StartPingTarget(const QString& gameUrl) {
 }
 
 void HttpGet(const PortalTransportOptions& options, const QString& target, const QString& loginToken) {
+  // The start ping begins, for this target (the token not yet appended).
   Trace(QStringLiteral("----------------开始HttpGet-------------------\n"));
   Trace(target);
   const QString completed = target + EncodeTargetValue(loginToken);
   if (!IsUsableToken(loginToken)) return;
+  // The token is usable: the ping goes out.
   Trace(QStringLiteral("----------------flag HttpGet-------------------\n"));
   const auto answer = PortalGet(options, completed, PortalBody::Skip);
+  // Whether the portal recorded the start ("成功记录" recorded, "错误记录" not), with the
+  // target as sent.
   if (answer && answer->status == 200)
     TraceFormat(QStringLiteral("------------------成功记录URL:---------------------%s\n"), completed);
   else

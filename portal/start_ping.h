@@ -12,9 +12,11 @@ namespace tarvex {
 // field 6 of the game address, empty before the first game-address answer.
 QString StartPingTarget(const QString& gameUrl);
 
-// Sends a statistics ping: appends the token to `target` and, with a usable token only,
-// sends it and traces whether the portal recorded it. Blocks until the portal answered
-// or the transport gave up; the outcome changes nothing else.
+// The start ping: the statistics request the launcher sends to the portal as it starts
+// (statistics event 3). A GET of `target` (StartPingTarget) with the login token appended,
+// encoded, as its `key` value; the answer's body is not read. Without a usable token
+// nothing is sent. Blocks until the portal answered or the transport gave up; the outcome
+// is traced (recorded: status 200) and changes nothing else.
 void HttpGet(const PortalTransportOptions& options, const QString& target, const QString& loginToken);
 
 // Sends the start ping on a worker thread, so the window never waits on the portal;

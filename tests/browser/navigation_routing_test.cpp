@@ -7,9 +7,8 @@
 
 namespace tarvex::route {
 
-// Readable failure output for decisions.
-void PrintTo(const Decision& decision, std::ostream* out) {
-  *out << (decision.cancel ? "cancel " : "proceed ");
+// Readable failure output for actions and decisions.
+void PrintTo(const Action& action, std::ostream* out) {
   std::visit(
       [out](const auto& action) {
         using T = std::decay_t<decltype(action)>;
@@ -27,17 +26,36 @@ void PrintTo(const Decision& decision, std::ostream* out) {
         else if constexpr (std::is_same_v<T, CloseAndReturn>) *out << "CloseAndReturn";
         else *out << "KeepPage";
       },
-      decision.action);
+      action);
+}
+
+void PrintTo(const Decision& decision, std::ostream* out) {
+  *out << (decision.Cancels() ? "cancel " : "proceed ");
+  PrintTo(decision.action, out);
 }
 
 namespace {
 
 const QString kHost = QStringLiteral("portal.example:8800");
-const Decision kProceed{None{}, false};
+// What a rule is expected to decide: the action, and whether the engine is told to cancel.
+struct Expected {
+  Action action;
+  bool cancel = false;
+
+  friend bool operator==(const Decision& decision, const Expected& expected) {
+    return decision.action == expected.action && decision.Cancels() == expected.cancel;
+  }
+  friend void PrintTo(const Expected& expected, std::ostream* out) {
+    *out << (expected.cancel ? "cancel " : "proceed ");
+    PrintTo(expected.action, out);
+  }
+};
+
+const Expected kProceed{None{}, false};
 
 struct Case {
   const char* address;
-  Decision expected;
+  Expected expected;
 };
 
 void Check(const std::function<Decision(const QString&)>& rule, const std::vector<Case>& cases) {
@@ -117,11 +135,12 @@ TEST(Popups, OnlyNewTabsPopupsAndWindowsAreHandled) {
   for (int disposition = -1; disposition <= 11; ++disposition) {
     SCOPED_TRACE(disposition);
     const bool handled = disposition >= 3 && disposition <= 6;
-    const auto expect = [handled](const Decision& decision) { return handled ? decision : kProceed; };
-    EXPECT_EQ(MainPopup(address, disposition), expect({LoadInOwnBrowser{address}, true}));
-    EXPECT_EQ(PayPopup(address, disposition), expect({LoadInOwnBrowser{address}, true}));
-    EXPECT_EQ(GamePopup(address, disposition), expect({OpenDefaultBrowser{address}, true}));
-    EXPECT_EQ(GamePopup(pay, disposition),
+    const auto expect = [handled](const Expected& expected) { return handled ? expected : kProceed; };
+    const auto value = static_cast<PopupDisposition>(disposition);
+    EXPECT_EQ(MainPopup(address, value), expect({LoadInOwnBrowser{address}, true}));
+    EXPECT_EQ(PayPopup(address, value), expect({LoadInOwnBrowser{address}, true}));
+    EXPECT_EQ(GamePopup(address, value), expect({OpenDefaultBrowser{address}, true}));
+    EXPECT_EQ(GamePopup(pay, value),
               expect({OpenPayView{pay + QStringLiteral("&status=2"), 800, 612, QStringLiteral("게임 직구")}, true}));
   }
 }
@@ -129,7 +148,7 @@ TEST(Popups, OnlyNewTabsPopupsAndWindowsAreHandled) {
 // A pop-up loads into the window's own browser only when it is a web page.
 TEST(Popups, OnlyWebPagesLoadIntoTheOwnBrowser) {
   for (const auto& rule : {MainPopup, PayPopup}) {
-    Check([&rule](const QString& a) { return rule(a, kNewForegroundTab); },
+    Check([&rule](const QString& a) { return rule(a, PopupDisposition::NewForegroundTab); },
           {
               {"https://p/mini/play/1", {LoadInOwnBrowser{"https://p/mini/play/1"}, true}},
               {"HTTP://p/x", {LoadInOwnBrowser{"HTTP://p/x"}, true}},
@@ -143,10 +162,10 @@ TEST(Popups, OnlyWebPagesLoadIntoTheOwnBrowser) {
 }
 
 TEST(Popups, GamePayMarkerIsCaseSensitive) {
-  EXPECT_EQ(GamePopup(QStringLiteral("http://p/Payment/App_Pay"), kNewPopup),
-            (Decision{OpenDefaultBrowser{QStringLiteral("http://p/Payment/App_Pay")}, true}));
-  EXPECT_EQ(GamePopup(QStringLiteral("http://p/payment/app_pay"), kNewWindow),
-            (Decision{OpenPayView{QStringLiteral("http://p/payment/app_pay&status=2"), 800, 612,
+  EXPECT_EQ(GamePopup(QStringLiteral("http://p/Payment/App_Pay"), PopupDisposition::NewPopup),
+            (Expected{OpenDefaultBrowser{QStringLiteral("http://p/Payment/App_Pay")}, true}));
+  EXPECT_EQ(GamePopup(QStringLiteral("http://p/payment/app_pay"), PopupDisposition::NewWindow),
+            (Expected{OpenPayView{QStringLiteral("http://p/payment/app_pay&status=2"), 800, 612,
                                   QStringLiteral("게임 직구")},
                       true}));
 }
@@ -155,10 +174,10 @@ TEST(Popups, GamePayMarkerIsCaseSensitive) {
 // rules then route: a play address ends in a game window.
 TEST(Popups, MainPopupThenNavigationReachesGameWindow) {
   const QString address = QStringLiteral("http://p/mini/play/7");
-  const Decision popup = MainPopup(address, kNewForegroundTab);
+  const Decision popup = MainPopup(address, PopupDisposition::NewForegroundTab);
   ASSERT_TRUE(std::holds_alternative<LoadInOwnBrowser>(popup.action));
   EXPECT_EQ(MainNavigation(std::get<LoadInOwnBrowser>(popup.action).address),
-            (Decision{OpenGameView{address, 0}, true}));
+            (Expected{OpenGameView{address, 0}, true}));
 }
 
 }  // namespace

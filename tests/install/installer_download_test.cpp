@@ -7,6 +7,7 @@
 #include "install/test_http_server.h"
 #include "platform/hosts.h"
 #include "platform/paths.h"
+#include "support/wait.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -140,7 +141,7 @@ class InstallerDownloadTest : public ::testing::Test {
   }
   void TearDown() override {
     // Every worker has ended before the next test changes the environment.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return InstallerDownload::RunningWorkers() == 0; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor(testing::NoWorkerRunning, 20000));
   }
 
   std::unique_ptr<InstallerDownload> Job(const QString& key) {
@@ -316,7 +317,7 @@ TEST_F(InstallerDownloadTest, DeletingTheJobMidTransferCleansUp) {
   job->Start();
   ASSERT_TRUE(progress.wait(20000));
   job.reset();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return InstallerDownload::RunningWorkers() == 0; }, 20000));
+  ASSERT_TRUE(QTest::qWaitFor(testing::NoWorkerRunning, 20000));
   EXPECT_TRUE(InstallerFiles().isEmpty());
 }
 
@@ -327,7 +328,7 @@ TEST_F(InstallerDownloadTest, ClosingDuringTheInstallerStartsNothingAfterIt) {
   job->Start();
   ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(m_home.Path() + "/started"); }, 20000));
   job.reset();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return InstallerDownload::RunningWorkers() == 0; }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor(testing::NoWorkerRunning, 5000));
   QFile release(m_home.Path() + "/release");
   ASSERT_TRUE(release.open(QIODevice::WriteOnly));
   EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(paths::GameExecutable("waits")); }, 20000));
@@ -385,7 +386,7 @@ TEST_F(InstallerDownloadTest, StartTwiceRunsOneWorker) {
   job->Start();
   job->Start();
   ASSERT_TRUE(finished.wait(20000));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return InstallerDownload::RunningWorkers() == 0; }, 20000));
+  ASSERT_TRUE(QTest::qWaitFor(testing::NoWorkerRunning, 20000));
   EXPECT_EQ(m_requests.load(), 1);
   EXPECT_EQ(finished.size(), 1);
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/worker_threads.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
 
+#include <chrono>
 #include <functional>
 
 namespace tarvex::testing {
@@ -19,5 +22,8 @@ inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
   }
   return true;
 }
+
+// Whether every worker of the process (platform/worker_threads.h) has ended by now.
+inline bool NoWorkerRunning() { return WaitForWorkers(std::chrono::milliseconds::zero()); }
 
 }  // namespace tarvex::testing

@@ -18,11 +18,4 @@ inline constexpr int kTrayShowCommandId = 20011;
 // layout pass only resizes the browser once it exists.
 inline constexpr int kMarkerButtonId = 20012;
 
-// Skin resource ids shared by several windows.
-inline constexpr int kTitleStripPngId = 173;
-inline constexpr int kLogoPngId = 174;
-inline constexpr int kLoadBackgroundBitmapId = 175;
-inline constexpr int kMainBackgroundBitmapId = 191;
-inline constexpr int kAppIconId = 128;
-
 }  // namespace tarvex

@@ -3,6 +3,7 @@
 #include "ui/chrome/control_ids.h"
 #include "ui/chrome/control_lookup.h"
 #include "ui/chrome/skin_button.h"
+#include "ui/chrome/skin_resources.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -12,12 +13,6 @@
 
 namespace tarvex {
 namespace {
-constexpr int kMarkerBitmapId = 149;
-constexpr int kRestoreNormalBitmapId = 151;
-constexpr int kRestoreSelectedBitmapId = 150;
-constexpr int kMaxNormalBitmapId = 155;
-constexpr int kMaxSelectedBitmapId = 154;
-
 QScreen* ScreenOf(const QWidget* window) {
   QScreen* screen = window->screen();
   return screen ? screen : QGuiApplication::primaryScreen();
@@ -27,7 +22,7 @@ QScreen* ScreenOf(const QWidget* window) {
 void ToggleMaximize(QWidget* window, const QString& stateText, QSize restoreSize, QWidget* owner) {
   if (!FindControl(window, kMarkerButtonId)) {
     auto* marker = new SkinButton(kMarkerButtonId, QRect(0, 0, 0, 0), window);
-    marker->LoadBitmaps(kMarkerBitmapId, kMarkerBitmapId, kMarkerBitmapId, kMarkerBitmapId);
+    marker->LoadBitmaps(kMarkerButtonBitmapId, kMarkerButtonBitmapId, kMarkerButtonBitmapId, kMarkerButtonBitmapId);
   }
   auto* button = static_cast<SkinButton*>(FindControl(window, kMaximizeButtonId));
   if (stateText == QLatin1String(kMaxStateText)) {
@@ -35,16 +30,16 @@ void ToggleMaximize(QWidget* window, const QString& stateText, QSize restoreSize
     const QScreen* primary = QGuiApplication::primaryScreen();
     if (!primary) return;
     button->setText(QLatin1String(kRestoreStateText));
-    button->LoadBitmaps(kRestoreNormalBitmapId, kRestoreSelectedBitmapId, kRestoreNormalBitmapId,
-                        kRestoreSelectedBitmapId);
+    button->LoadBitmaps(kRestoreButtonBitmapId, kRestoreButtonSelectedBitmapId, kRestoreButtonBitmapId,
+                        kRestoreButtonSelectedBitmapId);
     const QRect workArea = primary->availableGeometry();
     window->setGeometry(0, 0, primary->geometry().width(), workArea.y() + workArea.height());
     window->showNormal();
     return;
   }
   button->setText(QLatin1String(kMaxStateText));
-  button->LoadBitmaps(kMaxNormalBitmapId, kMaxSelectedBitmapId, kMaxNormalBitmapId,
-                      kMaxSelectedBitmapId);
+  button->LoadBitmaps(kMaximizeButtonBitmapId, kMaximizeButtonSelectedBitmapId, kMaximizeButtonBitmapId,
+                      kMaximizeButtonSelectedBitmapId);
   window->setGeometry(QRect(QPoint(0, 0), restoreSize));
   CenterWindow(window, owner);
 }

@@ -1,6 +1,5 @@
 #include "ui/chrome/title_strip.h"
 
-#include "ui/chrome/control_ids.h"
 #include "ui/chrome/skin_resources.h"
 
 #include <QPainter>

@@ -1,6 +1,5 @@
 #include "ui/main/main_window_skin.h"
 
-#include "ui/chrome/control_ids.h"
 #include "ui/chrome/control_lookup.h"
 #include "ui/chrome/skin_background.h"
 #include "ui/chrome/skin_button.h"
@@ -21,10 +20,14 @@ struct MainButton {
 };
 
 constexpr MainButton kButtons[] = {
-    {kMainCloseButtonId, QRect(1287, 12, 15, 15), 182, 183, {"닫기", "Close"}},
-    {kMainMinimizeButtonId, QRect(1258, 12, 15, 15), 187, 188, {"최소화", "Minimise"}},
-    {kMainHomeButtonId, QRect(1124, 7, 58, 24), 194, 195, {"홈으로", "Home"}},
-    {kMainClearCacheButtonId, QRect(1182, 7, 58, 24), 192, 193, {"캐시 삭제", "Clear cache"}},
+    {kMainCloseButtonId, QRect(1287, 12, 15, 15), kMainCloseButtonBitmapId, kMainCloseButtonSelectedBitmapId,
+     {"닫기", "Close"}},
+    {kMainMinimizeButtonId, QRect(1258, 12, 15, 15), kMainMinimizeButtonBitmapId, kMainMinimizeButtonSelectedBitmapId,
+     {"최소화", "Minimise"}},
+    {kMainHomeButtonId, QRect(1124, 7, 58, 24), kMainHomeButtonBitmapId, kMainHomeButtonSelectedBitmapId,
+     {"홈으로", "Home"}},
+    {kMainClearCacheButtonId, QRect(1182, 7, 58, 24), kMainClearCacheButtonBitmapId,
+     kMainClearCacheButtonSelectedBitmapId, {"캐시 삭제", "Clear cache"}},
 };
 
 }  // namespace

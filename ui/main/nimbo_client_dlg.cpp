@@ -20,6 +20,7 @@
 #include "portal/start_ping.h"
 #include "portal/url_decode.h"
 #include "ui/chrome/control_lookup.h"
+#include "ui/chrome/skin_resources.h"
 #include "ui/main/game_url_carry_out.h"
 #include "ui/main/main_window_skin.h"
 #include "ui/views/nimbo_game_view.h"
@@ -69,7 +70,7 @@ CNimboClientDlg::CNimboClientDlg(const Services& services, BrowserRuntime& runti
       m_launchArguments(std::move(launchArguments)),
       m_strReceivedToken(std::move(receivedToken)),
       m_launcher(*this, services.prompt, services.programStarter) {
-  setWindowIcon(QIcon(QStringLiteral(":/skin/128.png")));
+  setWindowIcon(QIcon(QPixmap::fromImage(LoadPngResource(kAppIconId))));
   connect(&m_timer1, &QTimer::timeout, this, &CNimboClientDlg::OnTimer1);
   m_gameUrlRequest = new GameUrlRequest(TransportOptions(m_services.hosts), this);
   connect(m_gameUrlRequest, &GameUrlRequest::Finished, this, &CNimboClientDlg::OnGameUrlAnswer);

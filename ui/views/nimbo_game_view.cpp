@@ -5,6 +5,7 @@
 #include "platform/default_browser.h"
 #include "platform/prompt.h"
 #include "ui/chrome/control_ids.h"
+#include "ui/chrome/skin_resources.h"
 #include "ui/chrome/tray_icon.h"
 #include "ui/views/game_view_rules.h"
 #include "ui/views/main_window_link.h"
@@ -23,8 +24,18 @@ constexpr QSize kRestoreSize(1000, 700);
 constexpr QPoint kTitlePosition(31, 10);
 
 // Slots 0-8: close, maximise, minimise, tray, reload, clear cookies, service, fan page, recharge.
-constexpr StripButtonBitmaps kButtons[] = {{146, 145}, {151, 150}, {153, 152}, {144, 143}, {162, 163},
-                                           {147, 148}, {160, 161}, {156, 157}, {158, 159}};
+// The window starts filling the work area: its maximise button shows the restore glyph.
+constexpr StripButtonBitmaps kButtons[] = {
+    {kCloseButtonBitmapId, kCloseButtonSelectedBitmapId},
+    {kRestoreButtonBitmapId, kRestoreButtonSelectedBitmapId},
+    {kMinimizeButtonBitmapId, kMinimizeButtonSelectedBitmapId},
+    {kTrayButtonBitmapId, kTrayButtonSelectedBitmapId},
+    {kReloadButtonBitmapId, kReloadButtonSelectedBitmapId},
+    {kClearCookiesButtonBitmapId, kClearCookiesButtonSelectedBitmapId},
+    {kServiceButtonBitmapId, kServiceButtonSelectedBitmapId},
+    {kFanPageButtonBitmapId, kFanPageButtonSelectedBitmapId},
+    {kRechargeButtonBitmapId, kRechargeButtonSelectedBitmapId},
+};
 
 }  // namespace
 

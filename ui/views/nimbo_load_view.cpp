@@ -3,7 +3,6 @@
 #include "install/download_address.h"
 #include "install/wine_notice.h"
 #include "platform/trace.h"
-#include "ui/chrome/control_ids.h"
 #include "ui/chrome/control_lookup.h"
 #include "ui/chrome/skin_background.h"
 #include "ui/chrome/skin_resources.h"
@@ -28,7 +27,6 @@ constexpr QRect kStatusRect(77, 195, 500, 30);
 constexpr int kStatusFontPixels = 11;
 constexpr std::chrono::milliseconds kStatusRefresh{500};
 constexpr QRect kHiddenButtonRect(591, -3, 28, 27);
-constexpr int kHiddenButtonBitmapId = 145;
 constexpr QSize kHiddenButtonImageSize(20, 20);
 
 // A thin black bar in a one-pixel frame. The trough is light grey rather than white: pure
@@ -97,7 +95,7 @@ void NimboLoadView::CreateControls() {
   auto* button = new QPushButton(QStringLiteral("关闭"), this);
   SetControlId(button, kHiddenButtonId);
   button->setGeometry(kHiddenButtonRect);
-  button->setIcon(QIcon(LoadSkinPixmap(kHiddenButtonBitmapId)));
+  button->setIcon(QIcon(LoadSkinPixmap(kCloseButtonSelectedBitmapId)));
   button->setIconSize(kHiddenButtonImageSize);
   button->hide();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "install/installer_download.h"
+#include "install/installer_fetch.h"
 #include "install/transfer_rate.h"
 #include "platform/dock_progress.h"
 #include "platform/services.h"
@@ -38,8 +39,6 @@ class NimboLoadView final : public QWidget {
   static constexpr int kWidth = 616;
   static constexpr int kHeight = 228;
   static constexpr std::chrono::milliseconds kStartDelay{2000};
-  static constexpr std::chrono::milliseconds kStallTimeout{60000};
-  static constexpr std::chrono::milliseconds kBackOffUnit{1000};
 
   // `services` and `mainWindow` must outlive the window.
   NimboLoadView(const Services& services, MainWindowLink& mainWindow, QString gameKey);
@@ -74,8 +73,8 @@ class NimboLoadView final : public QWidget {
   MainWindowLink& m_mainWindow;
   const QString m_strGameKey;
   std::chrono::milliseconds m_startDelay = kStartDelay;
-  std::chrono::milliseconds m_stallTimeout = kStallTimeout;
-  std::chrono::milliseconds m_backOffUnit = kBackOffUnit;
+  std::chrono::milliseconds m_stallTimeout = InstallerTransfer::kDefaultStallTimeout;
+  std::chrono::milliseconds m_backOffUnit = InstallerFetch::kDefaultBackOffUnit;
   // Timer 1 of this window: the delay between the set-up and the download's start.
   QTimer m_timer1;
   QProgressBar* m_progress = nullptr;

@@ -4,6 +4,7 @@
 #include "ui/chrome/control_ids.h"
 #include "ui/chrome/maximize_toggle.h"
 #include "ui/chrome/skin_button.h"
+#include "ui/chrome/skin_resources.h"
 #include "ui/views/main_window_link.h"
 
 #include <QCloseEvent>
@@ -16,7 +17,11 @@ QPoint g_lastDragPoint;
 
 constexpr QPoint kTitlePosition(10, 8);
 // Slots 0-2: close, maximise (the window starts at its restore size), minimise.
-constexpr StripButtonBitmaps kButtons[] = {{146, 145}, {155, 154}, {153, 152}};
+constexpr StripButtonBitmaps kButtons[] = {
+    {kCloseButtonBitmapId, kCloseButtonSelectedBitmapId},
+    {kMaximizeButtonBitmapId, kMaximizeButtonSelectedBitmapId},
+    {kMinimizeButtonBitmapId, kMinimizeButtonSelectedBitmapId},
+};
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include "install/test_http_server.h"
 #include "platform/paths.h"
 #include "support/trace_capture.h"
+#include "support/wait.h"
 #include "ui/views/download_status_text.h"
 #include "ui/views/view_fixture.h"
 
@@ -92,7 +93,7 @@ class LoadView : public ::testing::Test {
   void TearDown() override {
     delete m_view.data();
     m_server.Release();
-    ASSERT_TRUE(QTest::qWaitFor([] { return InstallerDownload::RunningWorkers() == 0; }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor(testing::NoWorkerRunning, kWaitMs));
   }
 
   NimboLoadView* Open(const QString& key, std::chrono::milliseconds startDelay = 50ms) {
@@ -115,7 +116,7 @@ class LoadView : public ::testing::Test {
   }
   // The download has ended and its outcome has reached the window.
   [[nodiscard]] bool DownloadEnded() {
-    if (!QTest::qWaitFor([this] { return !Targets().empty() && InstallerDownload::RunningWorkers() == 0; }, kWaitMs))
+    if (!QTest::qWaitFor([this] { return !Targets().empty() && testing::NoWorkerRunning(); }, kWaitMs))
       return false;
     // A worker posts its outcome before it ends.
     QCoreApplication::sendPostedEvents();
@@ -174,7 +175,7 @@ TEST_F(LoadView, ClosingWithinTheFirstTwoSecondsStartsNoDownload) {
   m_view->close();
   ASSERT_TRUE(QTest::qWaitFor([this] { return m_view.isNull(); }, kWaitMs));
   // Well past the moment the download would have started.
-  EXPECT_FALSE(QTest::qWaitFor([this] { return !Targets().empty() || InstallerDownload::RunningWorkers() > 0; },
+  EXPECT_FALSE(QTest::qWaitFor([this] { return !Targets().empty() || !testing::NoWorkerRunning(); },
                                2500));
   EXPECT_TRUE(NothingStarted(QStringLiteral("early")));
 }
@@ -259,7 +260,7 @@ TEST_F(LoadView, ClosingDuringTheTransferCancelsIt) {
   EXPECT_TRUE(Label(NimboLoadView::kStatusId)->text().contains(QStringLiteral("\n正在下载  39.1 KB / 97.7 KB")));
   testing::SaveScreenshot(m_view.data(), QStringLiteral("load_window"));
   m_view->close();
-  ASSERT_TRUE(QTest::qWaitFor([] { return InstallerDownload::RunningWorkers() == 0; }, kWaitMs));
+  ASSERT_TRUE(QTest::qWaitFor(testing::NoWorkerRunning, kWaitMs));
   EXPECT_TRUE(m_view.isNull());
   EXPECT_TRUE(NothingStarted(QStringLiteral("held")));
   EXPECT_TRUE(QDir(paths::InstallerFolder()).entryList(QDir::Files | QDir::Hidden).filter("held").isEmpty());

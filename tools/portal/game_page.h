@@ -8,9 +8,8 @@
 
 namespace portal {
 
-class GamePage {
- public:
-  static std::string Html(const GameInfo& game);
-};
+// The page of `game`, from pages/game.html with its @NAME@, @ID@, @SERVER@ and @FAN@ markers
+// filled in that order.
+std::string GamePageHtml(const GameInfo& game);
 
 }  // namespace portal

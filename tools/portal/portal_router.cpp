@@ -151,7 +151,7 @@ Reply PortalRouter::GamePage(const httplib::Request& request) const {
   const std::vector<std::string> segments = RawSegments(request);
   GameInfo game{Segment(segments, 4), Segment(segments, 5), Segment(segments, 6), Segment(segments, 7)};
   if (game.name.empty()) game.name = GameInfo::Known(game.id, game.server).name;
-  return Reply::Html(GamePage::Html(game));
+  return Reply::Html(GamePageHtml(game));
 }
 
 Reply PortalRouter::ClientGamePage(const httplib::Request& request) const {

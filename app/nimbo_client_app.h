@@ -4,8 +4,8 @@
 #include "platform/default_browser.h"
 #include "platform/hosts.h"
 #include "platform/message_box_prompt.h"
-#include "platform/program_starter.h"
 #include "platform/window_registry.h"
+#include "wine/program_command.h"
 
 #include <QStringList>
 

@@ -5,9 +5,9 @@
 #include "install/wine_notice.h"
 #include "interfaces/views.h"
 #include "platform/overloaded.h"
-#include "platform/program_starter.h"
 #include "platform/prompt.h"
 #include "platform/trace.h"
+#include "wine/program_command.h"
 
 #include <QFileInfo>
 

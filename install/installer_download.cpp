@@ -4,12 +4,12 @@
 #include "install/installer_fetch.h"
 #include "install/installer_session.h"
 #include "platform/paths.h"
-#include "platform/program_log.h"
-#include "platform/program_starter.h"
 #include "platform/trace.h"
-#include "platform/windows_program.h"
-#include "platform/wine.h"
 #include "platform/worker_threads.h"
+#include "wine/program_command.h"
+#include "wine/program_log.h"
+#include "wine/windows_program.h"
+#include "wine/wine.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,8 +1,8 @@
-#include "platform/wine.h"
+#include "wine/wine.h"
 
 #include "platform/paths.h"
-#include "platform/program_log.h"
-#include "platform/windows_program.h"
+#include "wine/program_log.h"
+#include "wine/windows_program.h"
 
 #include <QDir>
 #include <QFile>

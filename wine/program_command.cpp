@@ -1,10 +1,10 @@
-#include "platform/program_starter.h"
+#include "wine/program_command.h"
 
 #include "platform/paths.h"
 #include "platform/program_environment.h"
-#include "platform/program_log.h"
-#include "platform/windows_program.h"
-#include "platform/wine.h"
+#include "wine/program_log.h"
+#include "wine/windows_program.h"
+#include "wine/wine.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "platform/windows_program.h"
+#include "wine/windows_program.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "platform/program_log.h"
+#include "wine/program_log.h"
 
 #include "platform/paths.h"
 

@@ -1,4 +1,4 @@
-#include "platform/wine.h"
+#include "wine/wine.h"
 
 #include "platform/paths.h"
 #include "platform/program_environment.h"

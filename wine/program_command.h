@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/program_starter.h"
+
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+namespace tarvex {
+
+// How a program is run here. A Windows program (a PE file) runs through wine in the
+// launcher's prefix (wine/wine.h): at its Windows path when it lies in the Box folder,
+// in its own folder as wine shows it, its output going to the log of its game
+// (paths::ProgramLog of its name, without an installer's "-7z"). Anything else runs as it
+// is, in its own folder.
+struct ProgramCommand {
+  QString program;
+  QStringList arguments;
+  QString workingDirectory;
+  QProcessEnvironment environment;
+  QString logFile;  // empty: output goes where the launcher's goes
+};
+ProgramCommand CommandFor(const QString& program, const QStringList& arguments);
+
+// Whether `program` can start here. Checked before a game or installer is started, so the
+// user can be told why not.
+enum class Runnability {
+  Runs,
+  NeedsWine,       // a Windows program, and there is no wine
+  Needs32BitWine,  // a 32-bit Windows program, and the wine here runs 64-bit programs only
+};
+Runnability CheckRunnable(const QString& program);
+
+// The real starter.
+class ProcessProgramStarter final : public ProgramStarter {
+ public:
+  bool StartDetached(const QString& program, const QStringList& arguments) override;
+};
+
+}  // namespace tarvex

@@ -6,6 +6,7 @@
 #include "platform/message_box_prompt.h"
 #include "platform/window_registry.h"
 #include "wine/program_command.h"
+#include "wine/warm_prefix.h"
 
 #include <QStringList>
 
@@ -53,6 +54,8 @@ class CNimboClientApp final {
   std::unique_ptr<ProfileLock> m_profileLock;
   WindowRegistry m_windows;
   std::unique_ptr<CNimboClientDlg> m_mainWindow;
+  // Prepared and kept warm once the portal is on screen; let go before the windows.
+  WarmPrefix m_warmPrefix;
 };
 
 }  // namespace tarvex

@@ -33,4 +33,17 @@ void PrepareWindowForLaterBrowser(QWidget* window) {
   placeholder->hide();
 }
 
+void WhenFirstLoaded(QWidget* browser, QObject* context, std::function<void()> loaded) {
+  auto* view = qobject_cast<BrowserView*>(browser);
+  if (view == nullptr) return;
+  auto connection = std::make_shared<QMetaObject::Connection>();
+  *connection = QObject::connect(view, &BrowserView::loadFinished, context,
+                                 [connection, loaded = std::move(loaded)](bool ok) {
+                                   if (!ok) return;
+                                   const std::function<void()> call = loaded;
+                                   QObject::disconnect(*connection);
+                                   call();
+                                 });
+}
+
 }  // namespace tarvex

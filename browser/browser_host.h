@@ -3,8 +3,10 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
+class QObject;
 class QWidget;
 
 namespace tarvex {
@@ -18,6 +20,10 @@ class BrowserRuntime;
 // `runtime` must be initialised and outlive the browser.
 QWidget* CreateBrowser(BrowserRuntime& runtime, QWidget* parent, const QRect& rect,
                        const std::shared_ptr<BrowserClient>& client, const QString& address);
+
+// Calls `loaded` once, on the GUI thread, when the page of `browser` (made by
+// CreateBrowser) has first loaded successfully; never after `context` has gone.
+void WhenFirstLoaded(QWidget* browser, QObject* context, std::function<void()> loaded);
 
 // Readies a top-level window, before it is first shown, for a browser that comes later.
 // A browser composes its page through OpenGL; Qt gives a window that gains such a child

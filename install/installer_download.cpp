@@ -8,6 +8,7 @@
 #include "platform/worker_threads.h"
 #include "wine/program_command.h"
 #include "wine/program_log.h"
+#include "wine/prefix_preparation.h"
 #include "wine/windows_program.h"
 #include "wine/wine.h"
 

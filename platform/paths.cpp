@@ -72,6 +72,7 @@ QString InstallerLock(const QString& gameKey) {
 }
 QString ProgramLogFolder() { return XdgFolder("XDG_CACHE_HOME", ".cache") + QStringLiteral("Tarvex/logs/"); }
 QString ProgramLog(const QString& gameKey) { return ProgramLogFolder() + gameKey + QStringLiteral(".log"); }
+QString PrefixLog() { return XdgFolder("XDG_CACHE_HOME", ".cache") + QStringLiteral("Tarvex/wine-prefix.log"); }
 
 QString DesktopFolder() {
   // No desktop folder is no folder at all, never the file-system root.

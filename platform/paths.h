@@ -26,6 +26,8 @@ QString WinePrefixBox();
 QString InstallerLock(const QString& gameKey);
 QString ProgramLogFolder();
 QString ProgramLog(const QString& gameKey);
+// wine's output while it makes the launcher's prefix: $XDG_CACHE_HOME/Tarvex/wine-prefix.log.
+QString PrefixLog();
 QString DesktopFolder();  // empty when the user has none
 QString DownloadFolder();
 // The client as installed: the target of every game shortcut, whatever path runs now.

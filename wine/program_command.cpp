@@ -2,6 +2,9 @@
 
 #include "platform/paths.h"
 #include "platform/program_environment.h"
+#include "platform/trace.h"
+#include "platform/worker_threads.h"
+#include "wine/prefix_preparation.h"
 #include "wine/program_log.h"
 #include "wine/windows_program.h"
 #include "wine/wine.h"
@@ -12,11 +15,30 @@
 namespace tarvex {
 namespace {
 
+// How long a game's start may wait for wine to make its prefix.
+constexpr std::chrono::minutes kPrepareLimit{3};
+
 // KEY.exe and its installer KEY-7z.exe write to the same log.
 QString GameKeyOf(const QString& program) {
   QString name = QFileInfo(program).completeBaseName();
   if (name.endsWith(QLatin1String("-7z"))) name.chop(3);
   return name;
+}
+
+bool StartCommand(const ProgramCommand& command, const QString& program) {
+  QProcess process;
+  process.setProgram(command.program);
+  process.setArguments(command.arguments);
+  process.setWorkingDirectory(command.workingDirectory);
+  process.setProcessEnvironment(command.environment);
+  if (!command.logFile.isEmpty()) {
+    // The link must be there before the game is looked for through it.
+    wine::LinkBox();
+    PrepareProgramLog(GameKeyOf(program));
+    process.setStandardOutputFile(command.logFile, QIODevice::Append);
+    process.setStandardErrorFile(command.logFile, QIODevice::Append);
+  }
+  return process.startDetached();
 }
 
 }  // namespace
@@ -42,20 +64,17 @@ Runnability CheckRunnable(const QString& program) {
 
 bool ProcessProgramStarter::StartDetached(const QString& program, const QStringList& arguments) {
   const ProgramCommand command = CommandFor(program, arguments);
-  QProcess process;
-  process.setProgram(command.program);
-  process.setArguments(command.arguments);
-  process.setWorkingDirectory(command.workingDirectory);
-  process.setProcessEnvironment(command.environment);
-  if (!command.logFile.isEmpty()) {
-    // A prefix that went missing is made again by wine itself on this start, with the
-    // same settings; the link must be there before the game is looked for through it.
-    wine::LinkBox();
-    PrepareProgramLog(GameKeyOf(program));
-    process.setStandardOutputFile(command.logFile, QIODevice::Append);
-    process.setStandardErrorFile(command.logFile, QIODevice::Append);
-  }
-  return process.startDetached();
+  if (command.logFile.isEmpty() || wine::IsPrefixReady()) return StartCommand(command, program);
+  // A prefix that went missing, or is older than the wine installed since, is made first,
+  // off the GUI thread and without wine's own windows; the game starts once it is ready.
+  StartWorker([command, program] {
+    static const std::atomic<bool> kNeverCancelled{false};
+    if (wine::PreparePrefix(PreparePrefixLog(), kNeverCancelled, kPrepareLimit) == wine::Preparation::Ready)
+      StartCommand(command, program);
+    else
+      TraceFormat(QStringLiteral("----------game not started, no wine prefix----------%s\n"), program);
+  });
+  return true;
 }
 
 }  // namespace tarvex

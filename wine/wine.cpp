@@ -1,7 +1,6 @@
 #include "wine/wine.h"
 
 #include "platform/paths.h"
-#include "platform/program_environment.h"
 #include "platform/trace.h"
 
 #include <QDir>
@@ -11,7 +10,6 @@
 #include <QStandardPaths>
 
 #include <mutex>
-#include <thread>
 
 namespace tarvex::wine {
 namespace {
@@ -19,9 +17,11 @@ namespace {
 // winemenubuilder writes desktop entries and file associations; mscoree and mshtml would
 // offer to download Mono and Gecko in dialogs of their own.
 constexpr char kDllOverrides[] = "winemenubuilder.exe=d;mscoree=d;mshtml=d";
-// How long wine's server may take to write the registry after wineboot has ended.
-constexpr std::chrono::seconds kRegistryWait{30};
-constexpr std::chrono::milliseconds kPoll{100};
+// Settings of the user's own wine set-up that would change the launcher's prefix: its
+// architecture (WINEARCH=win32 would make it 32-bit for good), and a server, loader or
+// libraries of another wine (a version mismatch). The wine chosen with TARVEX_WINE finds
+// its own.
+constexpr const char* kUsersWineSettings[] = {"WINEARCH", "WINESERVER", "WINELOADER", "WINEDLLPATH"};
 
 // An executable ELF file for 32-bit processors.
 bool IsElf32Program(const QString& path) {
@@ -50,15 +50,6 @@ bool HasWow64Libraries(const QString& binFolder) {
     if (QFileInfo::exists(library + QStringLiteral("/i386-windows/ntdll.dll"))) return true;
   }
   return false;
-}
-
-bool WaitForFile(const QString& path, const std::atomic<bool>& cancelled, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!QFileInfo::exists(path)) {
-    if (cancelled.load() || std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(kPoll);
-  }
-  return true;
 }
 
 QString BoxLinkTarget() {
@@ -109,8 +100,35 @@ QString FolderInPrefix(const QString& folder) {
   return inside;
 }
 
+QString ServerExecutable(const QString& executable) {
+  if (executable.isEmpty()) return QString();
+  const QFileInfo given(executable);
+  for (const QString& folder : {given.absolutePath(), QFileInfo(given.canonicalFilePath()).absolutePath()}) {
+    const QFileInfo server(folder + QStringLiteral("/wineserver"));
+    if (server.isFile() && server.isExecutable()) return server.absoluteFilePath();
+  }
+  return QStandardPaths::findExecutable(QStringLiteral("wineserver"));
+}
+
+QString SetupFile(const QString& executable) {
+  if (executable.isEmpty()) return QString();
+  const QFileInfo given(executable);
+  for (const QString& folder : {given.absolutePath(), QFileInfo(given.canonicalFilePath()).absolutePath()}) {
+    // An installed wine keeps it in share/wine, a build tree in loader/.
+    for (const QString& candidate : {folder + QStringLiteral("/../share/wine/wine.inf"),
+                                     folder + QStringLiteral("/loader/wine.inf")}) {
+      if (QFileInfo(candidate).isFile()) return QFileInfo(candidate).canonicalFilePath();
+    }
+  }
+  return QString();
+}
+
 QProcessEnvironment Environment(QProcessEnvironment base, const QString& workingDirectory) {
+  for (const char* variable : kUsersWineSettings) base.remove(QString::fromLatin1(variable));
   base.insert(QStringLiteral("WINEPREFIX"), QDir::cleanPath(paths::WinePrefix()));
+  // Wine's own diagnostics ("fixme" lines) fill a long session's log; a user who looks
+  // into a failing game sets WINEDEBUG and gets what they asked for.
+  if (!base.contains(QStringLiteral("WINEDEBUG"))) base.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
   // Ours come last, so they win over any the user set.
   const QString theirs = base.value(QStringLiteral("WINEDLLOVERRIDES"));
   base.insert(QStringLiteral("WINEDLLOVERRIDES"),
@@ -119,9 +137,11 @@ QProcessEnvironment Environment(QProcessEnvironment base, const QString& working
   return base;
 }
 
-bool IsPrefixReady() { return QFileInfo::exists(paths::WinePrefix() + QStringLiteral("system.reg")); }
-
 bool LinkBox() {
+  // The game's start (GUI thread) and an installer's preparation (a worker) may both find
+  // the link missing: one makes it, the other finds it made.
+  static auto* linking = new std::mutex;  // never destroyed: a worker may outlive statics
+  const std::lock_guard lock(*linking);
   const QString link = paths::WinePrefixBox();
   const QString target = BoxLinkTarget();
   const QFileInfo info(link);
@@ -135,44 +155,6 @@ bool LinkBox() {
     return false;
   }
   return QDir().mkpath(QFileInfo(link).path()) && QFile::link(target, link);
-}
-
-Preparation PreparePrefix(const QString& logFile, const std::atomic<bool>& cancelled,
-                          std::chrono::milliseconds limit) {
-  // Never destroyed: a worker may still be here while the process ends.
-  static auto* preparing = new std::mutex;
-  const std::lock_guard lock(*preparing);
-  if (!IsPrefixReady()) {
-    const QString wine = Executable();
-    if (wine.isEmpty() || !QDir().mkpath(paths::WinePrefix())) return Preparation::Failed;
-    Trace(QStringLiteral("----------preparing wine prefix----------\n"));
-    const auto end = std::chrono::steady_clock::now() + limit;
-    QProcess boot;
-    boot.setProgram(wine);
-    boot.setArguments({QStringLiteral("wineboot"), QStringLiteral("--init")});
-    boot.setWorkingDirectory(paths::WinePrefix());
-    boot.setProcessEnvironment(Environment(ProgramEnvironment(), QString()));
-    boot.setStandardOutputFile(logFile, QIODevice::Append);
-    boot.setStandardErrorFile(logFile, QIODevice::Append);
-    boot.start();
-    if (!boot.waitForStarted()) return Preparation::Failed;
-    while (!boot.waitForFinished(static_cast<int>(kPoll.count()))) {
-      if (cancelled.load() || std::chrono::steady_clock::now() >= end) {
-        boot.kill();
-        boot.waitForFinished();
-        return cancelled.load() ? Preparation::Cancelled : Preparation::Failed;
-      }
-    }
-    // wineboot is done once wine's server has written the registry, a few seconds later.
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-    if (boot.exitStatus() != QProcess::NormalExit ||
-        !WaitForFile(paths::WinePrefix() + QStringLiteral("system.reg"), cancelled,
-                     std::min<std::chrono::milliseconds>(kRegistryWait, std::max(left, kPoll)))) {
-      TraceFormat(QStringLiteral("----------wine prefix not made----------%s\n"), paths::WinePrefix());
-      return cancelled.load() ? Preparation::Cancelled : Preparation::Failed;
-    }
-  }
-  return LinkBox() ? Preparation::Ready : Preparation::Failed;
 }
 
 }  // namespace tarvex::wine

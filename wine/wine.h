@@ -3,9 +3,6 @@
 #include <QProcessEnvironment>
 #include <QString>
 
-#include <atomic>
-#include <chrono>
-
 // How Windows programs run here: through wine, in the launcher's own prefix
 // (paths::WinePrefix()), whose C:\Tarvex\Box is a link to the launcher's Box folder, so the
 // Windows paths the portal's installers and games use are the launcher's own folders. The
@@ -30,24 +27,24 @@ QString WindowsPath(const QString& file, const QString& boxFolder);
 // that wine shows it as C:\Tarvex\Box\...; other folders stay as they are.
 QString FolderInPrefix(const QString& folder);
 
+// The wine server of the wine at `executable`: the one beside it (through its links), else
+// wineserver on the PATH; empty when there is none.
+QString ServerExecutable(const QString& executable);
+
+// The setup file (wine.inf) of the wine at `executable`; wine updates a prefix whenever
+// that file is newer than the prefix. Empty when it cannot be found.
+QString SetupFile(const QString& executable);
+
 // `base` with the prefix and wine's menu builder off (the launcher writes its own
-// shortcuts), and without the Mono and Gecko installers, which would ask the user.
+// shortcuts), and without the Mono and Gecko installers, which would ask the user. The
+// user's WINEARCH, WINESERVER, WINELOADER and WINEDLLPATH are left out (they belong to the
+// user's own wine set-up), and WINEDEBUG is -all unless the user set it.
 // `workingDirectory` is also given as PWD: wine takes a program's working folder from it,
 // link and all, where the kernel's would name the link's target.
 QProcessEnvironment Environment(QProcessEnvironment base, const QString& workingDirectory);
 
-// Whether the prefix has been made to its end (wine writes system.reg last).
-bool IsPrefixReady();
-
 // Makes C:\Tarvex\Box the Box folder: creates the link when missing. False when something
-// else stands in its place.
+// else stands in its place. Safe to call from any thread.
 bool LinkBox();
-
-enum class Preparation { Ready, Failed, Cancelled };
-// Prepares the prefix when it is missing or half-made (wineboot --init, without questions),
-// waiting at most `limit`, and links the Box folder. Wine's output goes to `logFile`.
-// Blocks: for worker threads. One preparation at a time in the process.
-Preparation PreparePrefix(const QString& logFile, const std::atomic<bool>& cancelled,
-                          std::chrono::milliseconds limit);
 
 }  // namespace tarvex::wine

@@ -149,6 +149,7 @@ void CNimboClientDlg::CreateMainBrowser() {
   m_browserWidget = CreateBrowser(m_runtime, this, QRect(0, kStripHeight, kWidth, kHeight - kStripHeight),
                                   m_pClient, StartAddress());
   new PortalOutagePage(m_browserWidget, m_services.hosts.portal);
+  WhenFirstLoaded(m_browserWidget, this, [this] { Q_EMIT portalPageLoaded(); });
   m_coveredPage.SetBrowser(m_browserWidget);
   if (IsUsableToken(m_strLoginToken)) StartTimer1(kStartTimer1Ms);
 }

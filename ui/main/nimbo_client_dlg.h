@@ -98,6 +98,9 @@ class CNimboClientDlg final : public QWidget, public Views, public MainWindowLin
   void destroyRequested();
   // Emitted once, when the browser is due (see OnInitDialog).
   void browserRequested();
+  // Emitted once, when the main browser's first page has loaded: what waits for the portal
+  // to be on screen may start now.
+  void portalPageLoaded();
 
  protected:
   bool event(QEvent* event) override;

@@ -332,8 +332,9 @@ TEST_F(JourneyTest, WindowsClientGameInstallsUnderWineAndStartsAtItsWindowsPath)
   EXPECT_TRUE(QFile::exists(m_desktop.GamesFolder() + "/hero/hero.ico"));
   EXPECT_EQ(portal.CountTargets("/games/hero/download-hero.exe?"), 1);
   // Wine's output went to the game's log; the user's own wine and menus were not touched.
-  EXPECT_GT(QFileInfo(qEnvironmentVariable("XDG_CACHE_HOME") + "/Tarvex/logs/hero.log").size(), 0);
+  EXPECT_TRUE(QFile::exists(qEnvironmentVariable("XDG_CACHE_HOME") + "/Tarvex/logs/hero.log"));
   EXPECT_TRUE(QFile::exists(qEnvironmentVariable("XDG_DATA_HOME") + "/Tarvex/wine/system.reg"));
+  EXPECT_TRUE(QFile::exists(qEnvironmentVariable("XDG_DATA_HOME") + "/Tarvex/wine/.tarvex-prepared"));
   EXPECT_FALSE(QFileInfo::exists(qEnvironmentVariable("HOME") + "/.wine"));
   for (const QString& menus : {qEnvironmentVariable("XDG_DATA_HOME") + "/applications",
                                qEnvironmentVariable("HOME") + "/.local/share/applications"})

@@ -1,6 +1,7 @@
 #include "install/wine_notice.h"
 
 #include "platform/prompt.h"
+#include "wine/wine.h"
 
 namespace tarvex {
 namespace {
@@ -20,6 +21,18 @@ void TellWineMissing(Prompt& prompt, QWidget* owner, const QString& game) {
 }
 
 void TellWine32Missing(Prompt& prompt, QWidget* owner, const QString& game) {
+  if (wine::Runs32Bit(wine::Executable())) {
+    // Installing 32-bit wine again would not help: the kernel refuses it.
+    const QString text =
+        QStringLiteral("게임 \"%1\"은(는) 32비트 Windows 프로그램입니다. 32비트 Wine은 설치되어 있지만, 이 "
+                       "시스템의 커널이 32비트 프로그램을 실행하지 않습니다(IA-32 에뮬레이션이 꺼져 있음). "
+                       "32비트 프로그램을 실행하는 커널로 시작한 뒤 다시 시도하십시오.\n\n"
+                       "遊戲「%1」是 32 位元 Windows 程式。本機已安裝 32 位元 Wine，但系統核心不執行 32 位元程式"
+                       "（IA-32 模擬已關閉）。請以可執行 32 位元程式的核心開機後再試。")
+            .arg(game);
+    prompt.Ask(owner, text, kCaption, Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
+    return;
+  }
   const QString commands = QStringLiteral(
       "sudo dpkg --add-architecture i386 && sudo apt-get update && sudo apt-get install wine32:i386");
   const QString text =

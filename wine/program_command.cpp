@@ -58,7 +58,8 @@ Runnability CheckRunnable(const QString& program) {
   if (machine == WindowsMachine::None) return Runnability::Runs;
   const QString wine = wine::Executable();
   if (wine.isEmpty()) return Runnability::NeedsWine;
-  if (machine == WindowsMachine::X86 && !wine::Runs32Bit(wine)) return Runnability::Needs32BitWine;
+  if (machine == WindowsMachine::X86 && !(wine::Runs32Bit(wine) && wine::KernelRuns32BitPrograms()))
+    return Runnability::Needs32BitWine;
   return Runnability::Runs;
 }
 

@@ -27,7 +27,8 @@ ProgramCommand CommandFor(const QString& program, const QStringList& arguments);
 enum class Runnability {
   Runs,
   NeedsWine,       // a Windows program, and there is no wine
-  Needs32BitWine,  // a 32-bit Windows program, and the wine here runs 64-bit programs only
+  Needs32BitWine,  // a 32-bit Windows program, and the wine here runs 64-bit programs only,
+                   // or the kernel runs no 32-bit programs
 };
 Runnability CheckRunnable(const QString& program);
 

@@ -11,6 +11,13 @@
 
 #include <mutex>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 namespace tarvex::wine {
 namespace {
 
@@ -52,6 +59,43 @@ bool HasWow64Libraries(const QString& binFolder) {
   return false;
 }
 
+// A 32-bit x86 program that exits with status 0: an ELF header, one loadable segment and
+// `mov eax, 1; xor ebx, ebx; int 0x80`.
+constexpr unsigned char kExitingElf32[] = {
+    0x7f, 0x45, 0x4c, 0x46, 0x01, 0x01, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x03,
+    0x00, 0x01, 0x00, 0x00, 0x00, 0x54, 0x80, 0x04, 0x08, 0x34, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x34, 0x00, 0x20, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x00, 0x00, 0x00, 0x80, 0x04, 0x08, 0x00, 0x80, 0x04, 0x08, 0x5d, 0x00, 0x00, 0x00, 0x5d, 0x00, 0x00, 0x00,
+    0x05, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0xb8, 0x01, 0x00, 0x00, 0x00, 0x31, 0xdb, 0xcd, 0x80};
+
+bool TryElf32() {
+  // In memory, so that a home or /tmp mounted noexec does not decide.
+  const int program = ::memfd_create("tarvex-elf32", MFD_CLOEXEC);
+  if (program < 0) return true;
+  const bool written = ::write(program, kExitingElf32, sizeof kExitingElf32) == sizeof kExitingElf32;
+  int refusal[2];
+  if (!written || ::pipe2(refusal, O_CLOEXEC) != 0) {
+    ::close(program);
+    return true;
+  }
+  const pid_t child = ::fork();
+  if (child == 0) {
+    char* const argv[] = {const_cast<char*>("elf32"), nullptr};
+    char* const envp[] = {nullptr};
+    ::fexecve(program, argv, envp);
+    const int error = errno;
+    (void)!::write(refusal[1], &error, sizeof error);
+    ::_exit(127);
+  }
+  ::close(refusal[1]);
+  ::close(program);
+  int error = 0;
+  const bool failed = child > 0 && ::read(refusal[0], &error, sizeof error) == sizeof error;
+  ::close(refusal[0]);
+  if (child > 0) ::waitpid(child, nullptr, 0);
+  return !(failed && error == ENOEXEC);
+}
+
 QString BoxLinkTarget() {
   QString box = paths::BoxFolder();
   box.chop(1);
@@ -82,6 +126,11 @@ bool Runs32Bit(const QString& executable) {
     if (HasWow64Libraries(folder)) return true;
   }
   return false;
+}
+
+bool KernelRuns32BitPrograms() {
+  static const bool runs = TryElf32();
+  return runs;
 }
 
 QString WindowsPath(const QString& file, const QString& boxFolder) {

@@ -19,6 +19,12 @@ QString Executable();
 // has 32-bit system libraries of its own (a WoW64 build). Symbolic links are followed.
 bool Runs32Bit(const QString& executable);
 
+// Whether this system's kernel runs 32-bit x86 programs at all: a kernel without IA-32
+// emulation (or with it turned off) refuses them with "Exec format error", whatever wine
+// is installed. Found out once, by starting a 32-bit program of a few bytes that only
+// exits; true when that cannot be tried, so that nothing is refused on a guess.
+bool KernelRuns32BitPrograms();
+
 // The Windows path of `file`: C:\Tarvex\Box\... for a file below `boxFolder` (which ends
 // with '/'), the file's own path otherwise (wine reaches the whole file system as Z:).
 QString WindowsPath(const QString& file, const QString& boxFolder);

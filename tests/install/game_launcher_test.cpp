@@ -8,6 +8,7 @@
 #include "support/trace_capture.h"
 #include "platform/paths.h"
 #include "platform/prompt.h"
+#include "wine/wine.h"
 
 #include <QDir>
 #include <QFile>
@@ -206,6 +207,23 @@ TEST_F(GameLauncherTest, WindowsGameWithoutWineIsNamedOnceAndNotStarted) {
   EXPECT_EQ(m_starter.Calls().size(), 1u);
   ASSERT_EQ(m_prompt.asked.size(), 3u);
   EXPECT_TRUE(m_prompt.asked[2][0].contains(QStringLiteral("sudo dpkg --add-architecture i386")));
+
+  // 32-bit wine installed beside it: the game starts where the kernel runs 32-bit programs;
+  // where it does not, the user learns that, not the commands they have already run.
+  QFile loader(m_home.Path() + QStringLiteral("/wine32"));
+  ASSERT_TRUE(loader.open(QIODevice::WriteOnly));
+  loader.write(QByteArray("\x7f" "ELF\x01\x01\x01") + QByteArray(100, '\0'));
+  loader.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+  loader.close();
+  m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game/12345678"));
+  if (wine::KernelRuns32BitPrograms()) {
+    EXPECT_EQ(m_starter.Calls().size(), 2u);
+  } else {
+    EXPECT_EQ(m_starter.Calls().size(), 1u);
+    ASSERT_EQ(m_prompt.asked.size(), 4u);
+    EXPECT_TRUE(m_prompt.asked[3][0].contains(QStringLiteral("IA-32")));
+    EXPECT_FALSE(m_prompt.asked[3][0].contains(QStringLiteral("apt-get")));
+  }
 }
 
 TEST(DesktopShortcut, ExecArgumentsAreQuotedAsOneArgument) {

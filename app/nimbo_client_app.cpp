@@ -64,7 +64,8 @@ bool CNimboClientApp::InitInstance() {
     // An instance that a newer one has told to end meanwhile never opens the profile.
     if (!m_handover->PollInstanceMessage()) m_mainWindow->CreateMainBrowser();
   });
-  QObject::connect(m_mainWindow.get(), &CNimboClientDlg::portalPageLoaded, &m_warmPrefix, &WarmPrefix::Start);
+  QObject::connect(m_mainWindow.get(), &CNimboClientDlg::portalPageLoaded, &m_warmPrefix, &WarmPrefix::Prepare);
+  m_warmPrefix.KeepWarm();
   if (!m_mainWindow->OnInitDialog()) return false;
   // From here on a newer start that was waiting gets the token this one read for it.
   m_handover->HandOnToken(m_mainWindow->LoginToken());

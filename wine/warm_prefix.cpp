@@ -30,10 +30,13 @@ WarmPrefix::~WarmPrefix() {
   m_keeper.waitForFinished(1000);
 }
 
-void WarmPrefix::Start() {
-  if (m_started) return;
-  m_started = true;
-  if (wine::Executable().isEmpty()) return;
+void WarmPrefix::KeepWarm() {
+  if (!IsKeeping() && !wine::Executable().isEmpty() && wine::IsPrefixReady()) StartKeeper();
+}
+
+void WarmPrefix::Prepare() {
+  if (m_preparing || IsKeeping() || wine::Executable().isEmpty()) return;
+  m_preparing = true;
   if (wine::IsPrefixReady()) {
     StartKeeper();
     return;
@@ -59,7 +62,6 @@ void WarmPrefix::StartKeeper() {
   m_keeper.start(QIODevice::WriteOnly);
   if (!m_keeper.waitForStarted()) return;
   Trace(QStringLiteral("----------wine prefix kept warm----------\n"));
-  emit warmChanged();
 }
 
 }  // namespace tarvex

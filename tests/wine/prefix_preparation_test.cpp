@@ -4,6 +4,7 @@
 #include "platform/paths.h"
 #include "support/wait.h"
 #include "wine/program_log.h"
+#include "wine/warm_prefix.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,8 +53,8 @@ class StandInWine {
     setup.setFileTime(QDateTime::currentDateTime().addDays(1), QFileDevice::FileModificationTime);
   }
   // The pid a row's wineboot left running, if it wrote one.
-  qint64 LeftRunning() const {
-    QFile file(m_root.filePath("child.pid"));
+  qint64 LeftRunning(const char* name = "child.pid") const {
+    QFile file(m_root.filePath(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLongLong() : 0;
   }
   QString Root() const { return m_root.path() + '/'; }
@@ -154,6 +155,28 @@ TEST(PrefixPreparationTest, ABoxFolderWithFilesInTheWayIsLeftAsItIs) {
   const std::atomic<bool> notCancelled{false};
   EXPECT_EQ(wine::PreparePrefix(PreparePrefixLog(), notCancelled, std::chrono::seconds(20)), wine::Preparation::Failed);
   EXPECT_TRUE(saved.exists());
+}
+
+// The keeper holds the prefix's server up for as long as the launcher runs, and no longer.
+TEST(WarmPrefixTest, AMissingPrefixIsPreparedThenKeptWarmUntilTheLauncherLetsGo) {
+  testing::IsolatedHome home;
+  StandInWine wine(QStringLiteral("case \"$1\" in\n"
+                                  "  wineboot) touch \"$prefix/system.reg\" ;;\n"
+                                  "  cmd.exe) echo $$ > \"$(dirname \"$0\")/../keeper.pid\"; cat > /dev/null ;;\n"
+                                  "esac\n"));
+  auto warm = std::make_unique<WarmPrefix>();
+  warm->KeepWarm();  // nothing to keep yet
+  EXPECT_FALSE(warm->IsKeeping());
+  warm->Prepare();
+  ASSERT_TRUE(testing::WaitUntil([&] { return warm->IsKeeping() && wine.LeftRunning("keeper.pid") > 0; }, 20000));
+  EXPECT_TRUE(wine::IsPrefixReady());
+  const QStringList calls = wine.Calls();
+  ASSERT_FALSE(calls.isEmpty());
+  EXPECT_TRUE(calls.first().startsWith(QLatin1String("--init ")));
+  EXPECT_TRUE(calls.last().startsWith(QLatin1String("/k ")));
+  const qint64 keeper = wine.LeftRunning("keeper.pid");
+  warm.reset();
+  EXPECT_TRUE(testing::WaitUntil([keeper] { return ::kill(pid_t(keeper), 0) != 0; }, 5000));
 }
 
 }  // namespace

@@ -112,7 +112,8 @@ TEST(WineTest, BoxFolderIsDriveCTarvexBox) {
   qputenv("XDG_DATA_HOME", previous);
 }
 
-// A log that outgrew its cap keeps its newest whole lines.
+// A log that outgrew its cap keeps its newest whole lines, and a program still writing to it
+// goes on writing to the log.
 TEST(WineTest, ProgramLogKeepsItsLastMebibyteFromALineStart) {
   QTemporaryDir cache;
   const QByteArray previous = qgetenv("XDG_CACHE_HOME");
@@ -123,13 +124,18 @@ TEST(WineTest, ProgramLogKeepsItsLastMebibyteFromALineStart) {
   ASSERT_TRUE(log.open(QIODevice::WriteOnly));
   for (int line = 0; line < 30000; ++line) log.write(QByteArray::number(line).rightJustified(60, '.') + '\n');
   log.close();
+  // A program of an earlier start still writes to it, as wine's programs do (appending).
+  QFile writer(path);
+  ASSERT_TRUE(writer.open(QIODevice::WriteOnly | QIODevice::Append));
   ASSERT_EQ(PrepareProgramLog("hero"), path);
+  writer.write("still running\n");
+  writer.close();
   ASSERT_TRUE(log.open(QIODevice::ReadOnly));
   const QByteArray kept = log.readAll();
-  EXPECT_LE(kept.size(), kProgramLogLimit);
+  EXPECT_LE(kept.size(), kProgramLogLimit + 14);
   EXPECT_GT(kept.size(), kProgramLogLimit - 62);
   EXPECT_TRUE(kept.startsWith("."));
-  EXPECT_TRUE(kept.endsWith(".29999\n"));
+  EXPECT_TRUE(kept.endsWith(".29999\nstill running\n"));
   qputenv("XDG_CACHE_HOME", previous);
 }
 

@@ -127,17 +127,20 @@ def process_tree(root):
     return tree
 
 
+def pss_kib(pid):
+    """A process's proportional set size; 0 for one that has gone."""
+    try:
+        with open("/proc/%d/smaps_rollup" % pid) as rollup:
+            for line in rollup:
+                if line.startswith("Pss:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return 0
+
+
 def total_pss_mib(root):
-    total = 0
-    for pid in process_tree(root):
-        try:
-            with open("/proc/%d/smaps_rollup" % pid) as rollup:
-                for line in rollup:
-                    if line.startswith("Pss:"):
-                        total += int(line.split()[1])
-        except OSError:
-            pass
-    return total / 1024
+    return sum(pss_kib(pid) for pid in process_tree(root)) / 1024
 
 
 def cpu_ticks(root):
@@ -154,21 +157,16 @@ def cpu_ticks(root):
 
 def warm_prefix_pss_mib(prefix):
     """What the processes of a wine prefix hold (its server, services and the launcher's
-    keeper), found by the WINEPREFIX in their environment; the server by its open socket
-    folder is not needed: it is started with the same environment."""
-    total = 0
+    keeper), found by the WINEPREFIX in their environment."""
     wanted = ("WINEPREFIX=" + os.path.normpath(prefix)).encode()
+    total = 0
     for entry in os.listdir("/proc"):
         if not entry.isdigit():
             continue
         try:
             with open("/proc/%s/environ" % entry, "rb") as environ:
-                if wanted not in environ.read().split(b"\0"):
-                    continue
-            with open("/proc/%s/smaps_rollup" % entry) as rollup:
-                for line in rollup:
-                    if line.startswith("Pss:"):
-                        total += int(line.split()[1])
+                if wanted in environ.read().split(b"\0"):
+                    total += pss_kib(int(entry))
         except OSError:
             pass
     return total / 1024

@@ -18,14 +18,19 @@ namespace {
 // How long a starting instance waits for the ones started just before it to settle.
 constexpr int kTurnWaitMs = 180000;
 
-void TellProfileUnavailable(Prompt& prompt, const QString& lockFile) {
+void TellProfileUnavailable(Prompt& prompt, const QString& lockFile, ProfileLock::Outcome outcome) {
   const QString folder = QFileInfo(lockFile).path();
-  const QString text = QStringLiteral("브라우저 프로필을 사용할 수 없어 NimboClient를 종료합니다: %1\n"
-                                      "다른 프로그램이 사용 중이거나 잠글 수 없습니다.\n\n"
-                                      "無法使用瀏覽器設定檔，NimboClient 即將結束：%1\n"
-                                      "它正被其他程式使用，或無法鎖定。")
-                           .arg(folder);
-  prompt.Ask(nullptr, text, QStringLiteral("NimboClient"), Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
+  const QString text =
+      outcome == ProfileLock::Outcome::HolderStays
+          ? QStringLiteral("이전에 실행한 NimboClient가 종료되지 않아 브라우저 프로필을 사용할 수 없습니다: %1\n"
+                           "컴퓨터를 다시 시작한 후 NimboClient를 실행하세요.\n\n"
+                           "先前執行的 NimboClient 無法結束，因此無法使用瀏覽器設定檔：%1\n"
+                           "請重新啟動電腦後再執行 NimboClient。")
+          : QStringLiteral("브라우저 프로필을 사용할 수 없어 NimboClient를 종료합니다: %1\n"
+                           "다른 프로그램이 사용 중이거나 잠글 수 없습니다.\n\n"
+                           "無法使用瀏覽器設定檔，NimboClient 即將結束：%1\n"
+                           "它正被其他程式使用，或無法鎖定。");
+  prompt.Ask(nullptr, text.arg(folder), QStringLiteral("NimboClient"), Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
 }
 
 }  // namespace
@@ -78,13 +83,14 @@ bool CNimboClientApp::TakeProfile() {
   const std::optional<QString> lockFile = paths::ProfileLockFile();
   if (!lockFile) return true;
   m_profileLock = std::make_unique<ProfileLock>(*lockFile, *m_handover);
-  switch (m_profileLock->Take()) {
+  switch (const ProfileLock::Outcome outcome = m_profileLock->Take()) {
     case ProfileLock::Outcome::Held:
       return true;
     case ProfileLock::Outcome::ToldToEnd:
       return false;
     case ProfileLock::Outcome::CannotWait:
-      TellProfileUnavailable(m_prompt, *lockFile);
+    case ProfileLock::Outcome::HolderStays:
+      TellProfileUnavailable(m_prompt, *lockFile, outcome);
       return false;
   }
   return false;

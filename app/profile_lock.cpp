@@ -87,6 +87,12 @@ ProfileLock::Outcome ProfileLock::Take() {
     } else if (terminated && !killed && waited >= timing.grace + timing.terminate) {
       holder->End(SIGKILL);
       killed = true;
+    } else if (killed && waited >= timing.grace + 2 * timing.terminate) {
+      // Not even SIGKILL ends it (stuck in the kernel, on a hung file system): this start
+      // gives up rather than wait without end before it shows any window.
+      TraceFormat(QStringLiteral("----------profile holder does not end----------%s\n"),
+                  QString::number(holder->Pid()));
+      return Outcome::HolderStays;
     }
     // Wakes as soon as the holder ends.
     pollfd watched{holder->Fd(), POLLIN, 0};

@@ -15,13 +15,15 @@ namespace tarvex {
 // The file names its holder (process id and instance socket). A start that finds the
 // profile held tells the holder to end over that socket, as the hand-over does, ends it by
 // signal when the holder has no socket or overstays, and waits for as long as the holder
-// lives. GUI thread only.
+// lives, bounded as the hand-over's wait is: a holder that not even SIGKILL ends (stuck in
+// the kernel) is given up on. GUI thread only.
 class ProfileLock final {
  public:
   enum class Outcome {
     Held,        // the profile is this instance's
     ToldToEnd,   // a newer start took over while this one waited: it never opens the profile
     CannotWait,  // the lock cannot be had, or its holder cannot be known (traced)
+    HolderStays, // its holder does not end, not even when killed (traced)
   };
 
   // `handover` is this instance's, past Listen(); it must outlive the lock.
@@ -32,8 +34,8 @@ class ProfileLock final {
   ProfileLock(const ProfileLock&) = delete;
   ProfileLock& operator=(const ProfileLock&) = delete;
 
-  // Takes the lock, waiting as long as its holder lives, and for as long as no newer start
-  // tells this instance to end.
+  // Takes the lock, waiting as long as its holder lives (bounded), and for as long as no
+  // newer start tells this instance to end.
   Outcome Take();
 
  private:

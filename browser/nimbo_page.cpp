@@ -30,9 +30,15 @@ NimboPage::NimboPage(QWebEngineProfile* profile, std::shared_ptr<BrowserClient> 
   connect(this, &QWebEnginePage::newWindowRequested, this, &NimboPage::OnNewWindowRequested);
 }
 
-void NimboPage::LoadLocalPage(const QUrl& page) {
+void NimboPage::LoadLocalPage(const QUrl& page, const QUrl& standsFor) {
   m_localPage = page;
+  m_localPageStandsFor = standsFor;
   load(page);
+}
+
+QUrl NimboPage::ShownAddress() const {
+  const QUrl shown = url();
+  return !m_localPage.isEmpty() && shown == m_localPage ? m_localPageStandsFor : shown;
 }
 
 bool NimboPage::acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) {

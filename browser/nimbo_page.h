@@ -22,8 +22,12 @@ class NimboPage final : public QWebEnginePage {
   BrowserClient* Client() const { return m_client.get(); }
   BrowserView* View() const { return m_view; }
   // Loads a page of the launcher's own (a data: address it made) past the client's
-  // routing, which is about the portal's addresses, not the launcher's.
-  void LoadLocalPage(const QUrl& page);
+  // routing, which is about the portal's addresses, not the launcher's. The page stands in
+  // for `standsFor`, the address it shows instead and whose button loads it again.
+  void LoadLocalPage(const QUrl& page, const QUrl& standsFor);
+  // The address the page shows: while one of the launcher's own pages is shown, the
+  // address it stands in for.
+  QUrl ShownAddress() const;
 
  protected:
   bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
@@ -37,6 +41,7 @@ class NimboPage final : public QWebEnginePage {
   std::shared_ptr<BrowserClient> m_client;
   BrowserView* m_view;
   QUrl m_localPage;
+  QUrl m_localPageStandsFor;
 };
 
 }  // namespace tarvex

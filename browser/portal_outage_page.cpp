@@ -84,7 +84,7 @@ void PortalOutagePage::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
               QString::fromUtf8(info.url().toEncoded()) + QLatin1Char(' ') + info.errorString());
   m_failed = info.url();
   m_outagePage = LauncherPageUrl(OutagePageHtml(m_failed));
-  m_view->Page()->LoadLocalPage(m_outagePage);
+  m_view->Page()->LoadLocalPage(m_outagePage, m_failed);
   // The retries that fail again keep the launcher's page, without the engine's in between.
   ShowEngineErrorPages(false);
   ScheduleRetry();

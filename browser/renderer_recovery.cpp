@@ -23,8 +23,9 @@ void RendererRecovery::OnTerminated(QWebEnginePage::RenderProcessTerminationStat
   const auto now = std::chrono::steady_clock::now();
   const bool again = m_lastEnd && now - *m_lastEnd < kCrashLoopWindow;
   m_lastEnd = now;
-  // The launcher's page ending too leaves the address it stood in for.
-  if (const QUrl shown = m_view->url(); shown != m_endedPage && !shown.isEmpty()) m_address = shown;
+  // One of the launcher's own pages (this one's, or the portal outage page) ending too
+  // leaves the address it stands in for.
+  if (const QUrl shown = m_view->Page()->ShownAddress(); !shown.isEmpty()) m_address = shown;
   TraceFormat(QStringLiteral("----------renderer ended----------%s\n"),
               QStringLiteral("%1 %2 %3").arg(int(status)).arg(exitCode).arg(QString::fromUtf8(m_address.toEncoded())));
   const bool reload = status == QWebEnginePage::KilledTerminationStatus && !again;
@@ -33,8 +34,7 @@ void RendererRecovery::OnTerminated(QWebEnginePage::RenderProcessTerminationStat
       m_view->load(m_address);
       return;
     }
-    m_endedPage = LauncherPageUrl(RendererEndedPageHtml(m_address));
-    m_view->Page()->LoadLocalPage(m_endedPage);
+    m_view->Page()->LoadLocalPage(LauncherPageUrl(RendererEndedPageHtml(m_address)), m_address);
   });
 }
 

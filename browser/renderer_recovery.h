@@ -31,7 +31,6 @@ class RendererRecovery final : public QObject {
 
   BrowserView* m_view;
   QUrl m_address;  // what the browser showed when its renderer ended
-  QUrl m_endedPage;  // the launcher's page that stands in for it
   std::optional<std::chrono::steady_clock::time_point> m_lastEnd;
 };
 

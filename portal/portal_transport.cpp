@@ -1,6 +1,7 @@
 #include "portal/portal_transport.h"
 
 #include "platform/curl_library.h"
+#include "platform/trace.h"
 #include "portal/locale_text.h"
 
 #include <QByteArray>
@@ -116,7 +117,11 @@ std::optional<PortalAnswer> PortalGet(const PortalTransportOptions& options, con
     Configure(*curl, easy.get(), options, url, userAgent, headers.get(), transfer);
     const CURLcode code = curl->easyPerform(easy.get());
     if (code != CURLE_OK && !(code == CURLE_WRITE_ERROR && transfer.stoppedAtLimit)) {
-      if (IsConnectFailure(*curl, easy.get(), code)) continue;
+      if (IsConnectFailure(*curl, easy.get(), code)) {
+        if (attempt < options.connectRetries)
+          TraceFormat(QStringLiteral("----------portal not reached, trying again----------%s\n"), options.host);
+        continue;
+      }
       return std::nullopt;
     }
     long status = 0;

@@ -1,24 +1,16 @@
 #!/usr/bin/env bash
 # The second CI step: the unit tests under AddressSanitizer and UndefinedBehaviorSanitizer
 # (build-asan), the transfer and download worker tests under ThreadSanitizer (build-tsan),
-# and a short run of every fuzz target (build-fuzz). Run after scripts/test.sh, which
-# installs the build's packages; this adds clang and its sanitizer runtimes.
+# and a short run of every fuzz target (build-fuzz). Installs what the build needs
+# (scripts/setup.sh) and adds clang and its sanitizer runtimes.
 # Usage: scripts/check.sh [FUZZ_SECONDS]   (per fuzz target, default 20)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 fuzz_seconds=${1:-20}
 jobs=2
 
-missing=()
-for package in clang libclang-rt-14-dev; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+# What the build needs, and clang with its sanitizer runtimes.
+scripts/setup.sh clang libclang-rt-14-dev
 
 step() { printf '\n== %s (%s)\n' "$1" "$(date +%T)"; }
 
@@ -42,7 +34,7 @@ build_unit_tests build-tsan -DTARVEX_TSAN=ON
 # QProcess forks from a threaded process; the child only execs.
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$PWD/tests/tsan.supp \
   build-tsan/tests/unit_tests \
-  --gtest_filter='CurlLibrary*:InstallerDownload*:InstallerTransfer*:GameUrlRequest*:PortalTransport*:StartPing*:CarryOutGameUrl*'
+  --gtest_filter='CurlLibrary*:InstallerDownload*:InstallerTransfer*:GameUrlRequest*:PortalTransport*:StartPing*:CarryOutGameUrl*:WorkerThreads.*:HeapTrimmer.*:InstanceHandoverTest.*'
 
 step "fuzz targets, ${fuzz_seconds} s each"
 fuzz/run.sh "$fuzz_seconds"

@@ -14,15 +14,23 @@ rm -rf "$demo" && mkdir -p "$demo/data" "$demo/cache" "$demo/config" "$shots"
 export XDG_DATA_HOME="$demo/data" XDG_CACHE_HOME="$demo/cache" XDG_CONFIG_HOME="$demo/config"
 [ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
 
-# The portal on its default address, or on any free port when that one is taken.
-build/tarvex-portal --port "${TARVEX_PORT:-8800}" --log "$demo/portal-requests.log" >"$demo/portal.out" 2>&1 &
-portal=$!
-trap 'kill $portal 2>/dev/null || true' EXIT
-for _ in $(seq 50); do grep -q listening "$demo/portal.out" 2>/dev/null && break; sleep 0.1; done
-if ! grep -q listening "$demo/portal.out"; then
-  build/tarvex-portal --port 0 --log "$demo/portal-requests.log" >"$demo/portal.out" 2>&1 &
+# The portal on its default address, or on any free port when that one is taken. One
+# portal runs at a time: a second is started only once the first has ended (its port was
+# taken), and the exit trap ends whichever one runs.
+portal=
+trap '[ -z "$portal" ] || kill "$portal" 2>/dev/null || true' EXIT
+start_portal() {
+  build/tarvex-portal --port "$1" --log "$demo/portal-requests.log" >"$demo/portal.out" 2>&1 &
   portal=$!
-  for _ in $(seq 50); do grep -q listening "$demo/portal.out" 2>/dev/null && break; sleep 0.1; done
+  # Waits until it listens or has ended, however slowly it starts.
+  until grep -q listening "$demo/portal.out" 2>/dev/null; do
+    kill -0 "$portal" 2>/dev/null || { wait "$portal" || true; portal=; return 1; }
+    sleep 0.1
+  done
+}
+if ! start_portal "${TARVEX_PORT:-8800}"; then
+  echo "Port ${TARVEX_PORT:-8800} is taken ($(cat "$demo/portal.out")); starting the portal on a free port"
+  start_portal 0 || { echo "The reference portal did not start:" >&2; cat "$demo/portal.out" >&2; exit 1; }
 fi
 host=$(grep -o '127\.0\.0\.1:[0-9]*' "$demo/portal.out")
 export TARVEX_PORTAL_HOST="$host" TARVEX_DOWNLOAD_HOST="$host" TARVEX_DOWNLOAD_SCHEME=http

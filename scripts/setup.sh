@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing the launcher need on Debian 12, when missing.
+# Installs what building, running and testing the launcher need on Debian 12, when missing,
+# and the packages named as arguments.
+# Usage: scripts/setup.sh [PACKAGE...]
 set -euo pipefail
 
 packages=(
@@ -11,7 +13,9 @@ packages=(
   desktop-file-utils xdg-utils
   lintian appstream
   weston xwayland qt6-wayland
-  wine gcc-mingw-w64-x86-64
+  wine gcc-mingw-w64-x86-64 nsis
+  locales-all libxcb1-dev
+  "$@"
 )
 
 missing=()
@@ -21,7 +25,18 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"
-sudo_cmd=()
-[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-"${sudo_cmd[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    {
+      echo "These packages are missing, and installing them needs root (this system has no sudo)."
+      echo "Run as root, then run this script again:"
+      echo "  su -c 'apt-get update && apt-get install -y --no-install-recommends ${missing[*]}'"
+    } >&2
+    exit 1
+  fi
+  as_root=(sudo)
+fi
+# apt's own progress lines show: minutes of downloading are not taken for a hang.
+"${as_root[@]}" apt-get update
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"

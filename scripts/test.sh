@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test (under a virtual X server when
-# there is no display). Extra arguments go to ctest, e.g. -R unit or -L gui.
+# there is no display). Extra arguments go to ctest, e.g. -L unit, -L gui or
+# -R nimbo_client_dlg_guitest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh

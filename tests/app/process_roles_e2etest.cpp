@@ -258,8 +258,10 @@ TEST_F(ProcessRolesTest, AnInstanceThatCannotEndIsEndedBeforeTheNewerOneOpensThe
   ::kill(static_cast<pid_t>(stuck.Pid()), SIGSTOP);  // reads no message, ends by itself never
 
   LauncherProcess newer(m_portal.Host(), {});
-  // While the older one lives, the newer one waits: no window, so no profile either.
-  WaitUntil([] { return false; }, 5000);
+  // While the older one lives, the newer one waits: no window, so no profile either, up to
+  // the end of the older one's grace period.
+  ASSERT_TRUE(WaitUntil([&] { return newer.Output().contains("older instance overstays"); }, kWindowTimeoutMs))
+      << newer.Output().toStdString();
   for (const WindowInfo& window : MainWindows()) EXPECT_NE(window.pid, newer.Pid());
   EXPECT_TRUE(stuck.IsRunning());
   // Past its grace period the older one is ended, and the newer one comes up.

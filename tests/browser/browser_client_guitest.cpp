@@ -4,7 +4,10 @@
 #include "browser/browser_host.h"
 #include "browser/browser_runtime.h"
 #include "browser/browser_view.h"
+#include "browser/launcher_page.h"
 #include "browser/nimbo_simle_client.h"
+#include "browser/portal_outage_page.h"
+#include "browser/renderer_recovery.h"
 #include "platform/paths.h"
 #include "support/fake_services.h"
 #include "support/page_server.h"
@@ -13,6 +16,7 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWebEngineDownloadRequest>
@@ -110,6 +114,15 @@ TEST_F(DownloadTest, AViewClosedUnderTheSaveAsDialogIsLeftAlone) {
   EXPECT_FALSE(m_client->HasBrowser());
 }
 
+// Ends the renderer of `view`'s page once it has one (a renderer that is starting has no
+// pid yet), and waits for the engine to tell.
+void KillRenderer(BrowserView* view) {
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->page()->renderProcessPid() > 0; }, kTimeoutMs));
+  QSignalSpy ended(view->page(), &QWebEnginePage::renderProcessTerminated);
+  ::kill(static_cast<pid_t>(view->page()->renderProcessPid()), SIGKILL);
+  ASSERT_TRUE(ended.wait(kTimeoutMs));
+}
+
 // Killed once, the page is loaded again by itself; killed again within the minute, the
 // launcher's page stands in with a button, and the button brings the page back.
 TEST(RendererEndTest, AKilledPageComesBackOnceThenWaitsForTheButton) {
@@ -124,23 +137,47 @@ TEST(RendererEndTest, AKilledPageComesBackOnceThenWaitsForTheButton) {
       CreateBrowser(SharedRuntime(), &host, QRect(0, 0, 600, 400), client, server.Host() + "/game"));
   host.show();
   const auto requests = [&] { return server.Requests().filter("/game").size(); };
-  const auto kill = [&] {
-    // A renderer that is starting has no pid yet.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view->page()->renderProcessPid() > 0; }, kTimeoutMs));
-    ::kill(static_cast<pid_t>(view->page()->renderProcessPid()), SIGKILL);
-  };
   ASSERT_TRUE(QTest::qWaitFor([&] { return view->title() == "game"; }, kTimeoutMs));
   ASSERT_EQ(requests(), 1);
 
-  kill();
+  KillRenderer(view);
   ASSERT_TRUE(QTest::qWaitFor([&] { return requests() == 2 && view->title() == "game"; }, kTimeoutMs));
 
-  kill();
+  KillRenderer(view);
   ASSERT_TRUE(QTest::qWaitFor([&] { return view->url().scheme() == "data" && view->title() == "Tarvex"; }, kTimeoutMs));
   EXPECT_EQ(requests(), 2);
   view->page()->runJavaScript(QStringLiteral("document.getElementById('reload').click()"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return view->url().path() == "/game" && view->title() == "game"; }, kTimeoutMs));
   EXPECT_EQ(requests(), 3);
+}
+
+// The outage page of a portal that is down stands for the portal's address: a renderer that
+// ends under it comes back to the portal, not to the outage page's own data: address.
+TEST(RendererEndTest, AKilledOutagePageLeadsBackToThePortal) {
+  QTcpServer reserved;  // a port nobody listens on until the portal comes back
+  ASSERT_TRUE(reserved.listen(QHostAddress::LocalHost));
+  const int port = reserved.serverPort();
+  reserved.close();
+  const QString portal = QStringLiteral("127.0.0.1:%1").arg(port);
+  FakeServices fakes;
+  RecordingViews views;
+  QWidget host;
+  host.resize(600, 400);
+  auto client = std::make_shared<NimboSimleClient>(ClientContext{fakes.prompt, fakes.defaultBrowser, views, fakes.windows, portal});
+  auto* view = qobject_cast<BrowserView*>(CreateBrowser(SharedRuntime(), &host, QRect(0, 0, 600, 400), client, portal + "/game"));
+  new PortalOutagePage(view, portal);
+  host.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->url() == LauncherPageUrl(OutagePageHtml(AddressToUrl(portal + "/game"))); },
+                              kTimeoutMs));
+
+  KillRenderer(view);
+  KillRenderer(view);
+  const QUrl endedPage = LauncherPageUrl(RendererEndedPageHtml(AddressToUrl(portal + "/game")));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->url() == endedPage && view->title() == "Tarvex"; }, kTimeoutMs));
+  PageServer back(port);
+  back.Serve("/game", Page("game"));
+  view->page()->runJavaScript(QStringLiteral("document.getElementById('reload').click()"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return view->url().path() == "/game" && view->title() == "game"; }, kTimeoutMs));
 }
 
 }  // namespace

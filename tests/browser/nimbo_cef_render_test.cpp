@@ -1,4 +1,5 @@
 #include "browser/nimbo_cef_render.h"
+#include "support/param_name.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,12 @@ INSTANTIATE_TEST_SUITE_P(
         SwitchCase{1, "64_34_0_0_201",
                    QStringList{"--device-scale-factor=1", "--disable-gpu=1", "--disable-gpu-compositing=1"} + kAlways +
                        QStringList{"ppapi-flash-version=64_34_0_0_201",
-                                   "ppapi-flash-path=pepflashplayer64_34_0_0_201.so"}}));
+                                   "ppapi-flash-path=pepflashplayer64_34_0_0_201.so"}}),
+    [](const ::testing::TestParamInfo<SwitchCase>& info) {
+      const SwitchCase& c = info.param;
+      return "DisableGpu" + std::to_string(c.disableGpu) +
+             (c.flashVersion.empty() ? std::string() : "_Flash" + testing::ParamName(c.flashVersion));
+    });
 
 TEST_P(SwitchListTest, AppendsTheSwitchesInOrderAndSpelling) {
   NimboCefRender application;

@@ -1,4 +1,5 @@
 #include "support/fake_services.h"
+#include "support/param_name.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,8 @@ INSTANTIATE_TEST_SUITE_P(
                       AddressCase{"zpay://order=5", false},
                       AddressCase{"portal.test/mini/index", false},
                       AddressCase{"http:///no-host", false},
-                      AddressCase{"", false}));
+                      AddressCase{"", false}),
+    [](const ::testing::TestParamInfo<AddressCase>& info) { return testing::ParamName(info.param.address); });
 
 TEST_P(DefaultBrowserSchemeTest, OnlyWebAddressesLeaveTheLauncher) {
   testing::RecordingDefaultBrowser browser;

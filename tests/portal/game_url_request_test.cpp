@@ -1,5 +1,6 @@
 #include "loopback_server.h"
 #include "portal/game_url_request.h"
+#include "support/wait.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -37,6 +38,13 @@ class GameUrlRequestTest : public ::testing::Test {
     options.host = m_server.Host();
     options.userAgent = QStringLiteral("NimboClient");
     return options;
+  }
+
+  // Once every worker has ended, whatever one of them posted is delivered here.
+  static bool WorkersEndedAndDelivered() {
+    if (!QTest::qWaitFor([] { return testing::NoWorkerRunning(); }, kWaitMs)) return false;
+    QCoreApplication::sendPostedEvents();
+    return true;
   }
 
   int Answered() {
@@ -87,7 +95,7 @@ TEST_F(GameUrlRequestTest, ANewStartSupersedesTheRunningRequest) {
   ASSERT_TRUE(finished.wait(kWaitMs));
   m_server.Release();
   ASSERT_TRUE(QTest::qWaitFor([&] { return Answered() == 2; }, kWaitMs));
-  QTest::qWait(200);  // room for a wrongly delivered first answer to arrive
+  ASSERT_TRUE(WorkersEndedAndDelivered());  // a wrongly delivered first answer has arrived by now
   ASSERT_EQ(finished.size(), 1);
   EXPECT_EQ(DecisionOf(finished).gameUrl, QStringLiteral("http://h/g/second"));
 }
@@ -100,7 +108,7 @@ TEST_F(GameUrlRequestTest, DestroyingTheRequestDuringATransferIsSafe) {
   request.reset();
   m_server.Release();
   ASSERT_TRUE(QTest::qWaitFor([&] { return Answered() == 1; }, kWaitMs));
-  QTest::qWait(200);  // the worker finishes and finds nobody to deliver to
+  ASSERT_TRUE(WorkersEndedAndDelivered());  // the worker found nobody to deliver to
   EXPECT_TRUE(finished.isEmpty());
 }
 

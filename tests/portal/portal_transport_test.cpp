@@ -1,5 +1,8 @@
 #include "loopback_server.h"
 #include "portal/portal_transport.h"
+#include "support/trace_capture.h"
+
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -188,12 +191,16 @@ TEST(PortalTransportConnectTest, TheRetryReachesAPortalThatCameUpMeanwhile) {
   });
   PortalTransportOptions options;
   options.host = QStringLiteral("127.0.0.1:%1").arg(port);
-  std::thread starter([&late, port] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // well inside the 1 s back-off
-    late.ListenOn(port);
-  });
-  const auto answer = PortalGet(options, QStringLiteral("/ok"), PortalBody::Read);
-  starter.join();
+  options.connectBackoff = std::chrono::seconds(3);
+  testing::TraceCapture traces;
+  std::optional<PortalAnswer> answer;
+  std::thread request([&] { answer = PortalGet(options, QStringLiteral("/ok"), PortalBody::Read); });
+  // Up once the first attempt was refused, well inside the back-off.
+  const bool refused = QTest::qWaitFor(
+      [&] { return !traces.Lines().filter(QStringLiteral("portal not reached, trying again")).isEmpty(); }, 10000);
+  late.ListenOn(port);
+  request.join();
+  ASSERT_TRUE(refused);
   ASSERT_TRUE(answer);
   EXPECT_EQ(answer->body, QStringLiteral("up"));
 }

@@ -4,7 +4,7 @@
 
 namespace tarvex::testing {
 
-PageServer::PageServer() : m_server(std::make_unique<httplib::Server>()) {
+PageServer::PageServer(int port) : m_server(std::make_unique<httplib::Server>()) {
   m_server->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
     std::lock_guard lock(m_mutex);
     m_requests.append(QString::fromStdString(request.target));
@@ -22,7 +22,7 @@ PageServer::PageServer() : m_server(std::make_unique<httplib::Server>()) {
     }
     return httplib::Server::HandlerResponse::Handled;
   });
-  m_port = m_server->bind_to_any_port("127.0.0.1");
+  m_port = port == 0 ? m_server->bind_to_any_port("127.0.0.1") : (m_server->bind_to_port("127.0.0.1", port) ? port : -1);
   m_thread = std::thread([this] { m_server->listen_after_bind(); });
 }
 

@@ -15,11 +15,11 @@ class Server;
 
 namespace tarvex::testing {
 
-// A small web server on 127.0.0.1 (a free port) that serves the pages a test gives it and
-// records every request target it received.
+// A small web server on 127.0.0.1 (a free port, or `port`) that serves the pages a test
+// gives it and records every request target it received.
 class PageServer {
  public:
-  PageServer();
+  explicit PageServer(int port = 0);
   ~PageServer();
 
   // "127.0.0.1:PORT", the form the launcher's hosts take.

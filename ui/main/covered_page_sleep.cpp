@@ -41,6 +41,9 @@ bool ChangesWhatCanBeSeen(QEvent::Type type) {
 
 CoveredPageSleep::CoveredPageSleep(QWidget* mainWindow) : m_mainWindow(mainWindow) {
   m_mainWindow->installEventFilter(this);
+  // A window raised or lowered without a change of the active window (a click on the
+  // taskbar, another program's window in between) shows only in the stacking order.
+  connect(&m_stacking, &WindowStacking::changed, this, &CoveredPageSleep::Update);
 }
 
 void CoveredPageSleep::SetBrowser(QWidget* browser) {
@@ -69,8 +72,12 @@ bool CoveredPageSleep::Covered() const {
   const WindowPlace main = PlaceOf(*m_mainWindow);
   const bool mainActive = m_mainWindow->isActiveWindow();
   const bool positionsKnown = WindowPositionsKnown();
+  const QList<quintptr> bottomToTop = m_stacking.BottomToTop();
   return std::any_of(m_gameWindows.begin(), m_gameWindows.end(), [&](const QPointer<QWidget>& game) {
-    return game && GameWindowCoversMainWindow(PlaceOf(*game), main, mainActive, positionsKnown);
+    if (!game) return false;
+    const InFront inFront = WindowInFront(bottomToTop, game->internalWinId(), m_mainWindow->internalWinId(),
+                                          game->isActiveWindow(), mainActive);
+    return GameWindowCoversMainWindow(PlaceOf(*game), main, inFront, positionsKnown);
   });
 }
 

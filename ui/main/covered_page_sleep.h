@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/window_stacking.h"
+
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -13,7 +15,7 @@ class PageSleep;
 // Keeps the main window's page asleep while a game window covers the main window, so that
 // during play only the game runs, and wakes it the moment it can be seen again: the game
 // window minimised, sent to the tray, restored to its smaller size, moved away or closed,
-// or the main window activated. Follows the main window and every game window it is given.
+// or the main window activated or raised above it. Follows the main window and every game window it is given.
 class CoveredPageSleep final : public QObject {
   Q_OBJECT
 
@@ -39,6 +41,7 @@ class CoveredPageSleep final : public QObject {
   QWidget* m_mainWindow;
   QList<QPointer<QWidget>> m_gameWindows;
   QPointer<PageSleep> m_sleep;
+  WindowStacking m_stacking;
 };
 
 }  // namespace tarvex

@@ -32,10 +32,19 @@ QString RechargePageAddress(const QString& portalHost, const QString& gameId, co
          QStringLiteral("&server_id=") + serverId;
 }
 
-bool GameWindowCoversMainWindow(const WindowPlace& game, const WindowPlace& main, bool mainActive,
+InFront WindowInFront(const QList<quintptr>& bottomToTop, quintptr game, quintptr main, bool gameActive,
+                      bool mainActive) {
+  if (mainActive) return InFront::Main;
+  const qsizetype gameAt = bottomToTop.indexOf(game);
+  const qsizetype mainAt = bottomToTop.indexOf(main);
+  if (gameAt >= 0 && mainAt >= 0) return gameAt > mainAt ? InFront::Game : InFront::Main;
+  return gameActive ? InFront::Game : InFront::Unknown;
+}
+
+bool GameWindowCoversMainWindow(const WindowPlace& game, const WindowPlace& main, InFront inFront,
                                 bool positionsKnown) {
-  return positionsKnown && game.shown && !game.minimised && !mainActive && game.screen == main.screen &&
-         game.frame.contains(main.frame);
+  return positionsKnown && game.shown && !game.minimised && inFront == InFront::Game &&
+         game.screen == main.screen && game.frame.contains(main.frame);
 }
 
 }  // namespace tarvex

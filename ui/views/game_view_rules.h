@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QRect>
 #include <QString>
 
@@ -29,11 +30,22 @@ struct WindowPlace {
   QString screen;       // the screen it is on
 };
 
+// Which of the game window and the main window is in front.
+enum class InFront { Game, Main, Unknown };
+
+// Decides it from what the window system tells: the main window when it is the active
+// window (an active window is brought to the front); else the order of `bottomToTop`, the
+// window system's stacking of top-level windows, when it holds both; else the game window
+// when that is the active one. Unknown otherwise (another program active, no stacking
+// known): a main window that is merely not active is not thereby behind.
+InFront WindowInFront(const QList<quintptr>& bottomToTop, quintptr game, quintptr main, bool gameActive,
+                      bool mainActive);
+
 // Whether a game window hides the main window from sight: the game window is shown and
-// not minimised, its frame contains the main window's, both are on the same screen, and the
-// main window is not the active window (an active window is in front). Never where the
-// platform does not tell where windows are (a native Wayland session): no guessing.
-bool GameWindowCoversMainWindow(const WindowPlace& game, const WindowPlace& main, bool mainActive,
+// not minimised, in front of the main window, its frame contains the main window's, and
+// both are on the same screen. Never where the platform does not tell where windows are (a
+// native Wayland session): no guessing.
+bool GameWindowCoversMainWindow(const WindowPlace& game, const WindowPlace& main, InFront inFront,
                                 bool positionsKnown);
 
 }  // namespace tarvex

@@ -383,10 +383,35 @@ TEST_F(MainWindowTest, APageCoveredByAGameWindowIsFrozenUntilItCanBeSeenAgain) {
   QSignalSpy rounds(View(), &QWebEngineView::titleChanged);
   EXPECT_TRUE(rounds.wait(kLoadTimeoutMs));
 
-  // Back from the taskbar it sleeps again; closed, it hands back to the portal index as before.
+  // Back from the taskbar it sleeps again.
   game->showNormal();
   EXPECT_TRUE(QTest::qWaitFor([&] { return page->lifecycleState() == QWebEnginePage::LifecycleState::Frozen; },
                               kLoadTimeoutMs));
+
+  // Brought in front of the game window, the page stays awake while another window has the
+  // focus (a panel, another program): the main window is still in front of the game window.
+  m_window->raise();
+  m_window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+  EXPECT_EQ(page->lifecycleState(), QWebEnginePage::LifecycleState::Active);
+  {
+    QWidget other;
+    other.setGeometry(0, 0, 200, 100);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_FALSE(m_window->isActiveWindow());
+    EXPECT_TRUE(View()->isVisible());
+    EXPECT_EQ(page->lifecycleState(), QWebEnginePage::LifecycleState::Active);
+  }
+  // The game window brought to the front again covers it once more.
+  game->raise();
+  game->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(game));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return page->lifecycleState() == QWebEnginePage::LifecycleState::Frozen; },
+                              kLoadTimeoutMs));
+
+  // Closed, it hands back to the portal index as before.
   const QPointer<NimboGameView> closing(game);
   m_fakes.prompt.Script(Prompt::Answer::Yes);
   game->close();

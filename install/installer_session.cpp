@@ -41,8 +41,9 @@ QString InstallerSession::RecordingShell() { return QStringLiteral("/bin/sh"); }
 
 QStringList InstallerSession::RecordingArguments(const QString& statusFile, const QString& program,
                                                  const QStringList& arguments) {
-  // The status file is the script's $0, the installer and its arguments "$@".
-  return QStringList{QStringLiteral("-c"), QStringLiteral("\"$@\"; echo $? > \"$0\""), statusFile, program} +
+  // The script's first argument is the status file, the rest the installer and its own.
+  return QStringList{QStringLiteral("-c"), QStringLiteral("status=\"$1\"; shift; \"$@\"; echo $? > \"$status\""),
+                     QStringLiteral("installer"), statusFile, program} +
          arguments;
 }
 

@@ -333,7 +333,8 @@ TEST_F(LoadView, ADownloadThatCannotFitSaysSoAndIsNotRetried) {
     EXPECT_EQ(Label(NimboLoadView::kNoticeId)->text(), DownloadFailureText(InstallerDownload::Outcome::DiskFull));
     testing::SaveScreenshot(m_view.data(), QStringLiteral("load_window_disk_full"));
     EXPECT_EQ(Targets().size(), 1u);
-    for (const QFileInfo& file : QDir(paths::InstallerFolder()).entryInfoList(QDir::Files | QDir::Hidden))
+    for (const QFileInfo& file :
+         QDir(paths::InstallerFolder()).entryInfoList({QString::fromLatin1(key) + "-*"}, QDir::Files | QDir::Hidden))
       EXPECT_EQ(file.size(), 0) << file.fileName().toStdString();
     EXPECT_TRUE(NothingStarted(QString::fromLatin1(key)));
     delete m_view.data();

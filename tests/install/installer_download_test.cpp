@@ -147,6 +147,13 @@ class InstallerDownloadTest : public ::testing::Test {
                                                       QCryptographicHash::Sha256);
       if (request > 2) res.set_content(sum.toHex().toStdString() + "\n", "text/plain");
     });
+    routes.Get("/games/unanswered/download-unanswered.exe", [this](const httplib::Request&, httplib::Response& res) {
+      ++m_requests;
+      res.set_content(Installer("unanswered"), "application/octet-stream");
+    });
+    routes.Get("/games/unanswered/download-unanswered.exe.sha256", [](const httplib::Request&, httplib::Response& res) {
+      res.status = 503;
+    });
     // Leaves a process of a session of its own running, and no game.
     routes.Get("/games/leaves/download-leaves.exe", [](const httplib::Request&, httplib::Response& res) {
       res.set_content("#!/bin/sh\nsetsid sleep 60 </dev/null >/dev/null 2>&1 &\necho $! >> \"$HOME/left.pid\"\n",
@@ -335,6 +342,16 @@ TEST_F(InstallerDownloadTest, AnInstallerRunsOnlyVerifiedEvenAfterAnInterruptedC
     EXPECT_EQ(QFile::exists(paths::GameExecutable(row.key)), row.outcome == Outcome::Installed);
     EXPECT_TRUE(InstallerFiles().isEmpty()) << InstallerFiles().join(' ').toStdString();
   }
+}
+
+// A checksum file that never answers keeps the installer from running, not from coming: it
+// stays a whole part for the next try to verify.
+TEST_F(InstallerDownloadTest, AnInstallerWhoseChecksumNeverAnswersIsKeptUnrun) {
+  auto job = Job("unanswered");
+  EXPECT_EQ(Run(*job), Outcome::Unreachable);
+  EXPECT_EQ(m_requests.load(), 1);
+  EXPECT_EQ(InstallerFiles(), (QStringList{"unanswered-7z.exe.part", "unanswered-7z.exe.part.tag"}));
+  EXPECT_FALSE(QFile::exists(paths::GameExecutable("unanswered")));
 }
 
 // The key is busy for as long as the installer's own session runs, not for as long as a

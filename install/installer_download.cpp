@@ -2,6 +2,7 @@
 
 #include "install/file_name_rules.h"
 #include "install/installer_fetch.h"
+#include "install/installer_key_lock.h"
 #include "install/installer_session.h"
 #include "platform/paths.h"
 #include "platform/trace.h"
@@ -12,40 +13,21 @@
 #include "wine/windows_program.h"
 #include "wine/wine.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QMetaEnum>
 #include <QProcess>
-#include <QSet>
 
 #include <atomic>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <thread>
+#include <optional>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace tarvex {
 namespace {
-
-// The game keys whose worker downloads or installs now, at most one worker per key.
-struct BusyKeys {
-  std::mutex mutex;
-  std::condition_variable released;
-  QSet<QString> keys;
-};
-// Never destroyed: a worker that outlives the process's bounded wait at exit may still
-// release its key while static objects are torn down.
-BusyKeys& Busy() {
-  static auto* busy = new BusyKeys;
-  return *busy;
-}
 
 // The installers whose window closed while they ran. Their QProcess objects are kept here,
 // never deleted, for the process's whole life: deleting one would kill its installer.
@@ -55,8 +37,8 @@ void KeepRunning(std::unique_ptr<QProcess> process) {
   const std::lock_guard lock(*mutex);
   kept->push_back(std::move(process));
 }
-// How often a worker waiting for a key looks at its cancel flag.
-constexpr std::chrono::milliseconds kKeyPoll{50};
+// How often the wait for a running installer looks at its cancel flag.
+constexpr std::chrono::milliseconds kInstallerPoll{50};
 // How long the processes an installer started may run on after it has exited.
 constexpr std::chrono::minutes kSessionLimit{30};
 // How long wine may take to make its prefix: seconds on a fast disk, a minute or two on a
@@ -74,12 +56,13 @@ constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner |
 // gone long before.
 struct InstallerDownload::Shared {
   Shared(QString address, QString gameKey, InstallerDownload* owner)
-      : address(std::move(address)), gameKey(std::move(gameKey)), owner(owner) {}
+      : address(std::move(address)), gameKey(std::move(gameKey)), owner(owner), keyLock(this->gameKey) {}
 
   const QString address;
   const QString gameKey;
   std::chrono::milliseconds stallTimeout = InstallerTransfer::kDefaultStallTimeout;
   std::chrono::milliseconds backOffUnit = InstallerFetch::kDefaultBackOffUnit;
+  InstallerTransfer::FreeSpace freeSpace = &InstallerTransfer::DiskFreeSpace;
   std::atomic<bool> cancelled{false};
 
   // Runs `call` on the owner's thread, if the owner still exists. The lock only orders
@@ -100,23 +83,22 @@ struct InstallerDownload::Shared {
   void Run();
 
  private:
-  bool ClaimKey();
-  // Takes the key's lock file, which other launcher processes take too; waits while one
-  // of them (or an installer it left running) holds it. False when cancelled meanwhile.
-  bool LockKeyFile();
-  void ReleaseKey();
   Outcome InstallGame();
   Outcome Download(const QString& installer);
   Outcome Install(const QString& installer);
   // Makes the prefix a Windows installer runs in; Installed when it is ready.
   Outcome PrepareWine(const QString& logFile);
+  // Waits for what is left of the installer session `leader`, then judges it (Conclude).
+  Outcome AwaitSession(qint64 leader, const QString& installer);
+  // What the key's recorded installer left: its exit status and the game's executable.
+  Outcome Conclude(const QString& installer);
   void ReportPhase(Phase phase);
   void ReportProgress(std::int64_t received, std::int64_t total);
 
   std::mutex ownerMutex;
   InstallerDownload* owner;
+  InstallerKeyLock keyLock;
   bool waitedForKey = false;
-  int keyLock = -1;  // the key's lock file, locked, while the key is claimed
   QElapsedTimer sinceReport;
   int lastReported = -1;
 };
@@ -125,88 +107,46 @@ void InstallerDownload::Shared::Run() {
   Trace(gameKey);
   Trace(QStringLiteral("----------------game_name1-------------------\n"));
   Outcome outcome = Outcome::Failed;
+  const auto waiting = [this] {
+    // An earlier window's installer, here or in another launcher, still runs: this one
+    // waits for it instead of downloading over it.
+    waitedForKey = true;
+    ReportPhase(Phase::Installing);
+  };
   if (!IsAcceptableGameKey(gameKey)) {
     TraceFormat(QStringLiteral("---------game key refused---------%s\n"), gameKey);
-  } else if (!ClaimKey()) {
+  } else if (!keyLock.Take(cancelled, waiting)) {
     outcome = Outcome::Cancelled;
   } else {
     outcome = InstallGame();
-    ReleaseKey();
+    keyLock.Release();
   }
+  TraceFormat(QStringLiteral("----------installer job ended----------%s\n"),
+              QStringLiteral("%1 %2").arg(gameKey, QString::fromLatin1(QMetaEnum::fromType<Outcome>().valueToKey(
+                                                                 static_cast<int>(outcome)))));
   Post([outcome](InstallerDownload& job) { emit job.finished(outcome); });
 }
 
-bool InstallerDownload::Shared::ClaimKey() {
-  BusyKeys& busy = Busy();
-  std::unique_lock lock(busy.mutex);
-  waitedForKey = false;
-  while (busy.keys.contains(gameKey)) {
-    // An earlier window's installer still runs: this one waits for it instead of
-    // downloading over it.
-    if (!waitedForKey) {
-      waitedForKey = true;
-      ReportPhase(Phase::Installing);
-    }
-    if (cancelled.load()) return false;
-    busy.released.wait_for(lock, kKeyPoll);
-  }
-  busy.keys.insert(gameKey);
-  lock.unlock();
-  if (LockKeyFile()) return true;
-  ReleaseKey();
-  return false;
-}
-
-bool InstallerDownload::Shared::LockKeyFile() {
-  const QString path = paths::InstallerLock(gameKey);
-  QDir().mkpath(QFileInfo(path).path());
-  keyLock = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  // Without a lock file there is still the lock within this process.
-  if (keyLock < 0) return true;
-  while (::flock(keyLock, LOCK_EX | LOCK_NB) != 0) {
-    if (errno != EWOULDBLOCK && errno != EINTR) return true;
-    if (!waitedForKey) {
-      waitedForKey = true;
-      ReportPhase(Phase::Installing);
-    }
-    if (cancelled.load()) return false;
-    std::this_thread::sleep_for(kKeyPoll);
-  }
-  return true;
-}
-
-void InstallerDownload::Shared::ReleaseKey() {
-  if (keyLock >= 0) ::close(keyLock);
-  keyLock = -1;
-  {
-    const std::lock_guard lock(Busy().mutex);
-    Busy().keys.remove(gameKey);
-  }
-  Busy().released.notify_all();
-}
-
 InstallerDownload::Outcome InstallerDownload::Shared::InstallGame() {
-  // The installer this one waited for has put the game there: nothing to download.
   const QString installer = paths::InstallerPath(gameKey);
-  if (waitedForKey && QFileInfo(paths::GameExecutable(gameKey)).isFile()) {
-    // What an installer whose window had closed left behind.
-    QFile::remove(installer);
-    return Outcome::Installed;
+  if (keyLock.HasSession()) {
+    // An installer whose worker stopped waiting for it (its window closed, or its launcher
+    // ended): it may still run, and only its exit status tells whether it installed.
+    ReportPhase(Phase::Installing);
+    const std::optional<qint64> leader = keyLock.RunningSession();
+    return leader ? AwaitSession(*leader, installer) : Conclude(installer);
   }
+  // The worker this one waited for has installed the game, and seen its installer succeed:
+  // a failed install leaves no game's executable.
+  if (waitedForKey && QFileInfo(paths::GameExecutable(gameKey)).isFile()) return Outcome::Installed;
   Trace(QStringLiteral("----------------CStringExePath-------------------\n"));
   Trace(installer);
-  // A whole installer is only ever there after it was downloaded (and verified) to its end
-  // by a try that could not run it: the user has installed wine since, say.
-  const QFileInfo kept(installer);
-  const bool reuses = kept.isFile() && kept.lastModified().toUTC().addSecs(
-                                           std::chrono::seconds(InstallerFetch::kPartialLifetime).count()) >
-                                           QDateTime::currentDateTimeUtc();
-  if (reuses) {
+  // An installer at its final name was verified by a try that could not run it (the user
+  // has installed wine since, say), or by a launcher that ended before it ran it. It is
+  // checked again like a part, without downloading it again.
+  if (InstallerTransfer::KeepAsPart(installer))
     TraceFormat(QStringLiteral("----------installer kept from the last try----------%s\n"), installer);
-    Post([](InstallerDownload& job) { emit job.progressChanged(kProgressRange); });
-  } else if (const Outcome downloaded = Download(installer); downloaded != Outcome::Installed) {
-    return downloaded;
-  }
+  if (const Outcome downloaded = Download(installer); downloaded != Outcome::Installed) return downloaded;
   return Install(installer);
 }
 
@@ -217,6 +157,7 @@ InstallerDownload::Outcome InstallerDownload::Shared::Download(const QString& in
   InstallerFetch fetch(address, installer, cancelled);
   fetch.SetStallTimeout(stallTimeout);
   fetch.SetBackOffUnit(backOffUnit);
+  fetch.SetFreeSpace(freeSpace);
   fetch.SetProgress([this](std::int64_t received, std::int64_t total) { ReportProgress(received, total); });
   fetch.SetVerifying([this] { ReportPhase(Phase::Verifying); });
   ReportPhase(Phase::Downloading);
@@ -266,44 +207,46 @@ InstallerDownload::Outcome InstallerDownload::Shared::Install(const QString& ins
       break;
   }
   const ProgramCommand command = CommandFor(installer, {});
+  // A Windows installer's output goes to the game's log; one that cannot be written
+  // (its folder cannot be made) keeps no installer from running: the output is dropped.
+  const QString log = command.logFile.isEmpty() ? QString() : PrepareProgramLog(gameKey);
   if (!command.logFile.isEmpty()) {
-    PrepareProgramLog(gameKey);
-    if (const Outcome prepared = PrepareWine(command.logFile); prepared != Outcome::Installed) return prepared;
+    if (log.isEmpty()) TraceFormat(QStringLiteral("----------no log for the installer----------%s\n"), command.logFile);
+    const Outcome prepared = PrepareWine(log.isEmpty() ? QProcess::nullDevice() : log);
+    if (prepared != Outcome::Installed) return prepared;
   }
   ReportPhase(Phase::Installing);
   // On the heap: a window closed meanwhile ends the wait, and the installer must run on.
   auto owned = std::make_unique<QProcess>();
   QProcess& process = *owned;
-  process.setProgram(command.program);
-  process.setArguments(command.arguments);
+  // The installer runs under a shell that records its exit status, for whoever waits.
+  keyLock.ClearSession();
+  process.setProgram(InstallerSession::RecordingShell());
+  process.setArguments(InstallerSession::RecordingArguments(keyLock.StatusFile(), command.program, command.arguments));
   process.setWorkingDirectory(command.workingDirectory);
   process.setProcessEnvironment(command.environment);
-  if (command.logFile.isEmpty()) {
+  if (log.isEmpty()) {
     process.setProcessChannelMode(QProcess::ForwardedChannels);
   } else {
-    process.setStandardOutputFile(command.logFile, QIODevice::Append);
-    process.setStandardErrorFile(command.logFile, QIODevice::Append);
+    process.setStandardOutputFile(log, QIODevice::Append);
+    process.setStandardErrorFile(log, QIODevice::Append);
   }
-  // The installer holds the key's lock too, for as long as it runs: should this process
-  // end meanwhile, a newer one still waits for it instead of installing over it.
-  process.setChildProcessModifier([lock = keyLock] {
-    InstallerSession::BecomeLeader();
-    if (lock >= 0) ::fcntl(lock, F_SETFD, 0);
-  });
+  process.setChildProcessModifier(InstallerSession::BecomeLeader);
   process.start();
   if (!process.waitForStarted(-1)) {
+    // Nothing of the installer ran; it stays verified for the next try.
     TraceFormat(QStringLiteral("----------installer not started----------%s\n"), installer);
-    // Nothing here can run it: the next try downloads it again.
-    QFile::remove(installer);
     return Outcome::NoGame;
   }
   const qint64 session = process.processId();
-  // The game only exists once its installer is through, and with it whatever it started.
+  // Should this worker stop waiting, the record makes the next one, here or in a newer
+  // launcher, wait for this session instead of installing over it.
+  if (!keyLock.RecordSession(session))
+    TraceFormat(QStringLiteral("----------installer session not recorded----------%s\n"), installer);
   // A setup wizard may stay open for long; closing the window (or the launcher's exit)
   // ends the wait, never the installer: QProcess's destructor would kill it, so it is
-  // kept (KeepRunning). Its inherited lock file keeps any later worker, here or in a
-  // newer process, waiting for it.
-  while (!process.waitForFinished(static_cast<int>(kKeyPoll.count()))) {
+  // kept (KeepRunning).
+  while (!process.waitForFinished(static_cast<int>(kInstallerPoll.count()))) {
     if (process.state() == QProcess::NotRunning) break;
     if (cancelled.load()) {
       TraceFormat(QStringLiteral("----------installer left running----------%s\n"), installer);
@@ -311,16 +254,39 @@ InstallerDownload::Outcome InstallerDownload::Shared::Install(const QString& ins
       return Outcome::Cancelled;
     }
   }
-  if (!InstallerSession::WaitUntilEnded(session, kSessionLimit))
+  return AwaitSession(session, installer);
+}
+
+InstallerDownload::Outcome InstallerDownload::Shared::AwaitSession(qint64 leader, const QString& installer) {
+  // The game only exists once its installer is through, and with it whatever it started.
+  if (!InstallerSession::WaitUntilEnded(leader, kSessionLimit, cancelled)) {
+    // The window closed meanwhile: the record stays for whoever opens it next.
+    if (cancelled.load()) return Outcome::Cancelled;
     TraceFormat(QStringLiteral("----------installer still running----------%s\n"), installer);
+  }
+  return Conclude(installer);
+}
+
+InstallerDownload::Outcome InstallerDownload::Shared::Conclude(const QString& installer) {
+  const std::optional<int> status = InstallerSession::RecordedStatus(keyLock.StatusFile());
+  // The installer itself still runs, long after it started: whoever waits next judges it.
+  if (!status && keyLock.RunningSession()) return Outcome::NoGame;
   const QString executable = paths::GameExecutable(gameKey);
-  const bool installed = QFileInfo(executable).isFile();
   // The installer has done its work, or cannot do it: it goes, whether or not anyone waits
   // for the outcome, and a next try downloads it again.
   QFile::remove(installer);
+  keyLock.ClearSession();
+  if (status != 0) {
+    // Failed, killed, or its end unknown: what it left is no installed game, and the next
+    // try installs it again.
+    TraceFormat(QStringLiteral("----------installer failed----------%s\n"),
+                QStringLiteral("%1 %2").arg(installer, status ? QString::number(*status) : QStringLiteral("?")));
+    QFile::remove(executable);
+    return cancelled.load() ? Outcome::Cancelled : Outcome::InstallFailed;
+  }
   // The window closed meanwhile: nobody hands back.
   if (cancelled.load()) return Outcome::Cancelled;
-  if (!installed) {
+  if (!QFileInfo(executable).isFile()) {
     // Handing back now would make the main window ask again, find the game missing and
     // download it once more, over and over: the window stays instead, as after a failure.
     TraceFormat(QStringLiteral("----------installer left no game----------%s\n"), executable);
@@ -358,6 +324,10 @@ InstallerDownload::~InstallerDownload() {
 void InstallerDownload::SetStallTimeout(std::chrono::milliseconds timeout) { m_shared->stallTimeout = timeout; }
 
 void InstallerDownload::SetBackOffUnit(std::chrono::milliseconds unit) { m_shared->backOffUnit = unit; }
+
+void InstallerDownload::SetFreeSpace(InstallerTransfer::FreeSpace freeSpace) {
+  m_shared->freeSpace = std::move(freeSpace);
+}
 
 void InstallerDownload::Start() {
   if (m_started) return;

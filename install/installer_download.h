@@ -1,5 +1,7 @@
 #pragma once
 
+#include "install/installer_transfer.h"
+
 #include <QObject>
 #include <QString>
 
@@ -15,22 +17,25 @@ inline constexpr char kDownloadOpenedStatistics[] = "/tj/minclient?game_id=1116&
 inline constexpr char kDownloadDoneStatistics[] = "/tj/minclient?game_id=1116&type=6&key=";
 
 // The download thread of one game: gets the installer to paths::InstallerPath(key)
-// (InstallerFetch: resumed, retried, verified), runs it, waits for it and every process it
-// started, and deletes it once it has left the game. A Windows installer runs through wine
-// in the launcher's prefix, made first when missing, its output going to the game's log.
-// An installer kept from a try that could not run it (no wine, no 32-bit wine, no prefix)
-// is run again without downloading it, for as long as partial files are kept. It never starts the game: the
-// window's hand-back asks the portal again, and that answer starts the game once, with
-// its shortcut. At most one worker per game key downloads or installs, in this process
-// and across launcher processes (paths::InstallerLock, which the installer holds too for as
-// long as it runs): a later one says "installing", waits for it, and hands back at once
-// when it left the game.
+// (InstallerFetch: resumed, retried, and there only once verified), runs it, waits for it
+// and every process of its session, and deletes it once it has run. A Windows installer
+// runs through wine in the launcher's prefix, made first when missing, its output going to
+// the game's log (dropped when the log cannot be written). The game is installed only when
+// the installer exits with status 0 and has left the game's executable; one that fails or
+// is killed leaves no executable behind, so the next try installs again. An installer kept
+// from a try that could not run it (no wine, no 32-bit wine, no prefix) is verified again
+// and run without downloading it, for as long as partial files are kept. It never starts
+// the game: the window's hand-back asks the portal again, and that answer starts the game
+// once, with its shortcut. At most one worker per game key downloads or installs, in this
+// process and across launcher processes (InstallerKeyLock); an installer left running by a
+// worker that stopped waiting is recorded with the key, and a later worker says
+// "installing", waits for its session, and judges it by the exit status it left.
 //
 // The owner (the download window) keeps this object, connects its signals and deletes it
 // or calls Cancel() when it closes. Nothing here waits for the worker: cancelling stops
-// the transfer at its next progress report, or the wait for a running installer, and the
-// worker ends on its own. An installer that is already running keeps running.
-// Signals are delivered on the thread that owns this object.
+// the transfer at its next progress report, or the wait for a running installer within a
+// tenth of a second, and the worker ends on its own. An installer that is already running
+// keeps running. Signals are delivered on the thread that owns this object.
 class InstallerDownload final : public QObject {
   Q_OBJECT
 
@@ -54,6 +59,7 @@ class InstallerDownload final : public QObject {
     Wine32Missing,  // downloaded, but a 32-bit Windows program and the wine here is 64-bit only
     PrepareFailed,  // wine could not make the launcher's prefix
     NoGame,         // the installer could not start, or ended without leaving the game
+    InstallFailed,  // the installer failed (exit status not 0, or a signal ended it)
     Failed,         // a local error, or a key that is refused
     Cancelled,
   };
@@ -71,6 +77,9 @@ class InstallerDownload final : public QObject {
   // The unit of the back-off waits between attempts (InstallerFetch::kDefaultBackOffUnit
   // unless set). Before Start().
   void SetBackOffUnit(std::chrono::milliseconds unit);
+  // How the free space for the installer is measured (InstallerTransfer::DiskFreeSpace
+  // unless set). Before Start().
+  void SetFreeSpace(InstallerTransfer::FreeSpace freeSpace);
   // Starts the worker; once.
   void Start();
   // Stops the transfer; a later finished() reports Cancelled. Never blocks.

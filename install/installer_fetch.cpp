@@ -51,19 +51,11 @@ InstallerFetch::Result InstallerFetch::Run() {
     InstallerTransfer transfer(m_address, m_destination, m_cancelled);
     transfer.SetStallTimeout(m_stallTimeout);
     transfer.SetProgress(m_progress);
+    transfer.SetFreeSpace(m_freeSpace);
     transfer.SetHash(hashes ? &hash : nullptr);
     switch (transfer.Run()) {
       case InstallerTransfer::Result::Done:
-        if (!checksum) {
-          const InstallerChecksum::Answer answer = InstallerChecksum::Fetch(m_address, m_cancelled, m_stallTimeout);
-          if (answer.kind == InstallerChecksum::Kind::Cancelled) return Result::Cancelled;
-          if (answer.kind == InstallerChecksum::Kind::Transient)
-            TraceFormat(QStringLiteral("----------installer not verified----------%s\n"), m_destination);
-          checksum = answer;
-        }
-        if (checksum->kind != InstallerChecksum::Kind::Sum) return Result::Ready;
-        if (m_verifying) m_verifying();
-        return Verify(checksum->sum, hash.Result());
+        return Conclude(attempt, checksum, hash);
       case InstallerTransfer::Result::Cancelled:
         return Result::Cancelled;
       case InstallerTransfer::Result::Refused:
@@ -81,6 +73,26 @@ InstallerFetch::Result InstallerFetch::Run() {
     }
   }
   return Result::Unreachable;
+}
+
+InstallerFetch::Result InstallerFetch::Conclude(int attempt, std::optional<InstallerChecksum::Answer> checksum,
+                                               InstallerHash& hash) const {
+  for (bool asked = false; !checksum; asked = true) {
+    if (asked && (++attempt > kAttempts || !BackOff(attempt))) {
+      if (m_cancelled.load()) return Result::Cancelled;
+      // Kept whole, unverified, and never run: the next try asks again.
+      TraceFormat(QStringLiteral("----------installer not verified----------%s\n"), m_destination);
+      return Result::Unreachable;
+    }
+    const InstallerChecksum::Answer answer = InstallerChecksum::Fetch(m_address, m_cancelled, m_stallTimeout);
+    if (answer.kind == InstallerChecksum::Kind::Cancelled) return Result::Cancelled;
+    if (answer.kind != InstallerChecksum::Kind::Transient) checksum = answer;
+  }
+  if (checksum->kind == InstallerChecksum::Kind::Sum) {
+    if (m_verifying) m_verifying();
+    if (const Result verified = Verify(checksum->sum, hash.Result()); verified != Result::Ready) return verified;
+  }
+  return InstallerTransfer::MoveIntoPlace(m_destination) ? Result::Ready : Result::Failed;
 }
 
 InstallerFetch::Result InstallerFetch::Verify(const QByteArray& expected, const QByteArray& actual) const {

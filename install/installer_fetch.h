@@ -1,5 +1,6 @@
 #pragma once
 
+#include "install/installer_checksum.h"
 #include "install/installer_transfer.h"
 
 #include <QString>
@@ -7,19 +8,27 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <optional>
 
 namespace tarvex {
 
+class InstallerHash;
+
 // Gets an installer to `destination` the way a real network needs: a first attempt and up
 // to five more, each resuming what the last one kept, with back-off waits of one, two,
-// four, eight and sixteen units (kDefaultBackOffUnit unless set) before them; a client error or a refused redirect ends it at
-// once. When the host publishes a checksum file, the installer is kept only when its
-// SHA-256, taken while the bytes arrive, matches; otherwise it and its partial file are
-// deleted. Cancelling ends any attempt or wait at once and keeps the partial file. The
-// checksum file is asked for before each attempt until the host has answered it; while it
-// cannot be had the installer still comes (hashed all the same), and once the installer is
-// there the checksum is asked for one last time: a host whose checksum file fails spends
-// none of the installer's attempts and never keeps it from being downloaded.
+// four, eight and sixteen units (kDefaultBackOffUnit unless set) before them; a client
+// error or a refused redirect ends it at once. The installer reaches `destination` only
+// verified: when the host publishes a checksum file, its SHA-256, taken while the bytes
+// arrive, must match (otherwise it and its partial file are deleted); when the host said
+// it publishes none, as it is. Until then it is a part (InstallerTransfer), kept between
+// tries with what is known of it, so a try that ends before the check (cancelled, the
+// launcher gone) leaves a part that the next try verifies without downloading it again.
+// Cancelling ends any attempt or wait at once and keeps the partial file. The checksum
+// file is asked for before each attempt until the host has answered it; while it cannot be
+// had the installer still comes (hashed all the same), and once it is there the checksum
+// is asked for with the attempts that are left, with their back-off waits: a host whose
+// checksum file fails spends none of the installer's own attempts, and one that never
+// answers it leaves the whole part, Unreachable.
 class InstallerFetch {
  public:
   enum class Result {
@@ -41,6 +50,7 @@ class InstallerFetch {
 
   void SetStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
   void SetProgress(InstallerTransfer::Progress progress) { m_progress = std::move(progress); }
+  void SetFreeSpace(InstallerTransfer::FreeSpace freeSpace) { m_freeSpace = std::move(freeSpace); }
   void SetBackOffUnit(std::chrono::milliseconds unit) { m_backOffUnit = unit; }
   // Called once the installer is there and is about to be checked against its checksum.
   void SetVerifying(std::function<void()> verifying) { m_verifying = std::move(verifying); }
@@ -53,6 +63,9 @@ class InstallerFetch {
  private:
   // Waits before attempt `attempt` (2 and up); false when cancelled meanwhile.
   bool BackOff(int attempt) const;
+  // The whole part is there: its checksum, asked for from attempt `attempt` on when not
+  // known yet, decides whether it goes to the destination.
+  Result Conclude(int attempt, std::optional<InstallerChecksum::Answer> checksum, InstallerHash& hash) const;
   Result Verify(const QByteArray& expected, const QByteArray& actual) const;
 
   QString m_address;
@@ -61,6 +74,7 @@ class InstallerFetch {
   std::chrono::milliseconds m_stallTimeout = InstallerTransfer::kDefaultStallTimeout;
   std::chrono::milliseconds m_backOffUnit = kDefaultBackOffUnit;
   InstallerTransfer::Progress m_progress;
+  InstallerTransfer::FreeSpace m_freeSpace = &InstallerTransfer::DiskFreeSpace;
   std::function<void()> m_verifying;
 };
 

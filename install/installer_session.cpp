@@ -13,12 +13,13 @@ namespace {
 
 constexpr std::chrono::milliseconds kPoll{100};
 
-// State, process group and session of /proc/PID/stat; the name before them may hold
-// blanks and parentheses, so the fields are counted from its last ')'.
+// State, process group, session and start time of /proc/PID/stat; the name before them
+// may hold blanks and parentheses, so the fields are counted from its last ')'.
 struct ProcessStat {
   char state = 0;
   qint64 group = 0;
   qint64 session = 0;
+  qint64 startTime = 0;
 };
 
 bool ReadStat(const QString& pid, ProcessStat& stat) {
@@ -26,14 +27,40 @@ bool ReadStat(const QString& pid, ProcessStat& stat) {
   if (!file.open(QIODevice::ReadOnly)) return false;
   const QByteArray text = file.readAll();
   const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-  if (fields.size() < 4 || fields[0].isEmpty()) return false;
-  stat = {fields[0][0], fields[2].toLongLong(), fields[3].toLongLong()};
+  // Field 22 of the file, the start time, is the 20th after the name.
+  if (fields.size() < 20 || fields[0].isEmpty()) return false;
+  stat = {fields[0][0], fields[2].toLongLong(), fields[3].toLongLong(), fields[19].toLongLong()};
   return true;
 }
 
 }  // namespace
 
 void InstallerSession::BecomeLeader() { ::setsid(); }
+
+QString InstallerSession::RecordingShell() { return QStringLiteral("/bin/sh"); }
+
+QStringList InstallerSession::RecordingArguments(const QString& statusFile, const QString& program,
+                                                 const QStringList& arguments) {
+  // The script's first argument is the status file, the rest the installer and its own.
+  return QStringList{QStringLiteral("-c"), QStringLiteral("status=\"$1\"; shift; \"$@\"; echo $? > \"$status\""),
+                     QStringLiteral("installer"), statusFile, program} +
+         arguments;
+}
+
+std::optional<int> InstallerSession::RecordedStatus(const QString& statusFile) {
+  QFile file(statusFile);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  bool number = false;
+  const int status = file.readAll().trimmed().toInt(&number);
+  if (!number) return std::nullopt;
+  return status;
+}
+
+std::optional<qint64> InstallerSession::StartTime(qint64 pid) {
+  ProcessStat stat;
+  if (pid <= 0 || !ReadStat(QString::number(pid), stat) || stat.state == 'Z') return std::nullopt;
+  return stat.startTime;
+}
 
 bool InstallerSession::IsRunning(qint64 leader) {
   const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -46,13 +73,19 @@ bool InstallerSession::IsRunning(qint64 leader) {
   return false;
 }
 
-bool InstallerSession::WaitUntilEnded(qint64 leader, std::chrono::milliseconds limit) {
+bool InstallerSession::WaitUntilEnded(qint64 leader, std::chrono::milliseconds limit,
+                                      const std::atomic<bool>& cancelled) {
   const auto end = std::chrono::steady_clock::now() + limit;
   while (IsRunning(leader)) {
-    if (std::chrono::steady_clock::now() >= end) return false;
+    if (cancelled.load() || std::chrono::steady_clock::now() >= end) return false;
     std::this_thread::sleep_for(kPoll);
   }
   return true;
+}
+
+bool InstallerSession::WaitUntilEnded(qint64 leader, std::chrono::milliseconds limit) {
+  const std::atomic<bool> never{false};
+  return WaitUntilEnded(leader, limit, never);
 }
 
 }  // namespace tarvex

@@ -5,6 +5,8 @@
 #include "platform/curl_library.h"
 #include "platform/trace.h"
 
+#include <QFileInfo>
+
 #include <cerrno>
 #include <filesystem>
 #include <memory>
@@ -18,6 +20,8 @@ namespace {
 // callback, one file write and one progress report per piece. A quarter of a megabyte
 // cuts those by sixteen; an installer is hundreds of megabytes.
 constexpr long kReceiveBufferBytes = 256 * 1024;
+// A body of no stated size is measured against the free space every this many bytes.
+constexpr std::int64_t kUnsizedSpaceStep = 4 * 1024 * 1024;
 // The kept part of a resumed download is read back in pieces of this size for its hash.
 constexpr qint64 kHashReadBytes = 1024 * 1024;
 
@@ -88,6 +92,22 @@ QByteArray UsableValidator(const QByteArray& value) {
   return value;
 }
 
+// The tag beside a part: its validator, and whether the part is the whole installer.
+constexpr char kWholeMark[] = "whole";
+
+bool WriteTag(const QString& path, const QByteArray& validator, bool whole) {
+  QFile tag(path);
+  if (validator.isEmpty() && !whole) return !tag.exists() || tag.remove();
+  const QByteArray text = validator + '\n' + (whole ? QByteArray(kWholeMark) + '\n' : QByteArray());
+  return tag.open(QIODevice::WriteOnly | QIODevice::Truncate) && tag.write(text) == text.size() && tag.flush();
+}
+
+bool Rename(const QString& from, const QString& to) {
+  std::error_code error;
+  std::filesystem::rename(QFile::encodeName(from).toStdString(), QFile::encodeName(to).toStdString(), error);
+  return !error;
+}
+
 }  // namespace
 
 InstallerTransfer::InstallerTransfer(QString address, QString destination, const std::atomic<bool>& cancelled)
@@ -96,6 +116,24 @@ InstallerTransfer::InstallerTransfer(QString address, QString destination, const
 QString InstallerTransfer::PartialPath(const QString& destination) { return destination + QStringLiteral(".part"); }
 
 QString InstallerTransfer::TagPath(const QString& destination) { return destination + QStringLiteral(".part.tag"); }
+
+bool InstallerTransfer::MoveIntoPlace(const QString& destination) {
+  if (!Rename(PartialPath(destination), destination)) return false;
+  QFile::remove(TagPath(destination));
+  return true;
+}
+
+bool InstallerTransfer::KeepAsPart(const QString& destination) {
+  // Tagged first: a part without its tag would be downloaded over.
+  return QFileInfo(destination).isFile() && WriteTag(TagPath(destination), {}, true) &&
+         Rename(destination, PartialPath(destination));
+}
+
+std::int64_t InstallerTransfer::DiskFreeSpace(const QString& path) {
+  struct statvfs space {};
+  if (::statvfs(QFile::encodeName(path).constData(), &space) != 0) return -1;
+  return static_cast<std::int64_t>(space.f_bavail) * static_cast<std::int64_t>(space.f_frsize);
+}
 
 bool InstallerTransfer::OnTransferInfo(std::int64_t received, std::int64_t total) {
   if (m_cancelled.load()) return true;
@@ -136,6 +174,12 @@ bool InstallerTransfer::OnBody(long status, const char* data, qint64 size) {
   // An error page is no part of the installer.
   if (!IsSuccessStatus(status)) return true;
   if (!m_bodyStarted && !StartBody(status)) return false;
+  // A body of no stated size is measured against the free space as it comes, so that it
+  // stops while the margin is still free rather than on a full disk.
+  if (m_unsized && m_partial.pos() >= m_nextSpaceCheck) {
+    if (!Fits(kUnsizedSpaceStep)) return false;
+    m_nextSpaceCheck = m_partial.pos() + kUnsizedSpaceStep;
+  }
   if (m_partial.pos() + size > m_end) {
     TraceFormat(QStringLiteral("----------download longer than its size----------%s\n"), m_address);
     m_writeFailed = true;
@@ -171,6 +215,7 @@ bool InstallerTransfer::StartBody(long status) {
   }
   // The server ignored the range, or the file changed: all of it comes again.
   if (m_contentLength >= 0) m_end = m_contentLength;
+  m_unsized = m_contentLength < 0;
   if (!Fits(m_contentLength)) return false;
   m_kept = 0;
   if (!Truncate()) {
@@ -179,11 +224,7 @@ bool InstallerTransfer::StartBody(long status) {
   }
   if (m_hash) m_hash->Reset();
   m_validator = UsableValidator(strongTag ? m_etag : m_lastModified);
-  QFile tag(TagPath(m_destination));
-  const bool tagged = m_validator.isEmpty() ? (!tag.exists() || tag.remove())
-                                            : tag.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                                                  tag.write(m_validator) == m_validator.size();
-  if (!tagged) {
+  if (!WriteTag(TagPath(m_destination), m_validator, false)) {
     m_writeFailed = true;
     return false;
   }
@@ -192,10 +233,9 @@ bool InstallerTransfer::StartBody(long status) {
 }
 
 bool InstallerTransfer::Fits(std::int64_t rest) {
-  struct statvfs space {};
-  if (rest <= 0 || ::statvfs(QFile::encodeName(m_partial.fileName()).constData(), &space) != 0) return true;
-  const std::int64_t free = static_cast<std::int64_t>(space.f_bavail) * static_cast<std::int64_t>(space.f_frsize);
-  if (rest + kSpaceMargin <= free) return true;
+  if (rest <= 0) return true;
+  const std::int64_t free = m_freeSpace(m_partial.fileName());
+  if (free < 0 || rest + kSpaceMargin <= free) return true;
   TraceFormat(QStringLiteral("----------no space for the installer----------%s\n"),
               QStringLiteral("%1 %2 %3").arg(m_destination).arg(rest).arg(free));
   m_noSpace = true;
@@ -206,9 +246,12 @@ bool InstallerTransfer::OpenPartial() {
   m_partial.setFileName(PartialPath(m_destination));
   if (!m_partial.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) return false;
   QFile tag(TagPath(m_destination));
-  m_validator = tag.open(QIODevice::ReadOnly) ? tag.readAll().trimmed() : QByteArray();
-  // Without a validator nobody can tell whether the kept bytes still belong to the file.
-  m_kept = m_validator.isEmpty() ? 0 : m_partial.size();
+  const QList<QByteArray> known = tag.open(QIODevice::ReadOnly) ? tag.readAll().split('\n') : QList<QByteArray>();
+  m_validator = known.value(0).trimmed();
+  m_whole = known.value(1).trimmed() == kWholeMark;
+  // Without a validator nobody can tell whether the kept bytes still belong to the file,
+  // unless they are all of it.
+  m_kept = m_validator.isEmpty() && !m_whole ? 0 : m_partial.size();
   return m_kept > 0 || Truncate();
 }
 
@@ -232,9 +275,20 @@ bool InstallerTransfer::HashKeptPart() {
   return true;
 }
 
+InstallerTransfer::Result InstallerTransfer::UseWholeKeptPart() {
+  if (!HashKeptPart()) {
+    Keep();
+    return m_cancelled.load() ? Result::Cancelled : Result::Failed;
+  }
+  m_partial.close();
+  if (m_progress) m_progress(m_kept, m_kept);
+  return Result::Done;
+}
+
 void InstallerTransfer::Keep() {
-  // Only a part with a validator can be continued, and an empty one is not worth it.
-  if (m_validator.isEmpty() || !m_partial.flush() || m_partial.size() == 0) {
+  // Only a whole part or one with a validator can be used again, and an empty one is not
+  // worth it.
+  if ((m_validator.isEmpty() && !m_whole) || !m_partial.flush() || m_partial.size() == 0) {
     Discard();
     return;
   }
@@ -249,6 +303,7 @@ void InstallerTransfer::Discard() {
 
 InstallerTransfer::Result InstallerTransfer::Run() {
   if (!OpenPartial()) return Result::Failed;
+  if (m_whole) return UseWholeKeptPart();
   const CurlApi* curl = LoadCurl();
   const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> easy(curl ? curl->easyInit() : nullptr,
                                                                   curl ? curl->easyCleanup : nullptr);
@@ -309,11 +364,10 @@ InstallerTransfer::Result InstallerTransfer::Finish(long status, int code) {
   }
   if (received) {
     m_partial.close();
-    QFile::remove(TagPath(m_destination));
-    std::error_code renameError;
-    std::filesystem::rename(QFile::encodeName(m_partial.fileName()).toStdString(),
-                            QFile::encodeName(m_destination).toStdString(), renameError);
-    return renameError ? Result::Failed : Result::Done;
+    m_whole = WriteTag(TagPath(m_destination), m_validator, true);
+    if (m_whole) return Result::Done;
+    Discard();
+    return Result::Failed;
   }
   const bool transient = !m_writeFailed && IsWorthRetrying(status, static_cast<CURLcode>(code));
   if (!transient) {

@@ -351,8 +351,10 @@ TEST_F(JourneyTest, FailedDownloadLeavesTheWindowOpenAndStartsNothing) {
   // A first attempt and five more, 1, 2, 4, 8 and 16 seconds apart, then the window stays
   // as it stopped. The checksum file's page is cut too: no checksum, asked for once.
   const QString installer = QStringLiteral("/games/hero/download-hero.exe?");
-  EXPECT_TRUE(WaitUntil([&] { return portal.CountTargets(installer) >= 6; }, kTimeoutMs));
-  WaitUntil([] { return false; }, 3000);
+  // Counted once the download's worker has ended: no attempt can follow.
+  EXPECT_TRUE(WaitUntil([&] { return launcher.Output().contains("----------installer job ended----------hero Unreachable"); },
+                        kTimeoutMs))
+      << launcher.Output().toStdString();
   EXPECT_EQ(portal.CountTargets(installer), 6);
   EXPECT_EQ(portal.CountTargets("/games/hero/download-hero.exe.sha256"), 1);
   EXPECT_TRUE(WaitForWindow(kLoadTitle, 1000).has_value());

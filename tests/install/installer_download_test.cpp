@@ -2,6 +2,7 @@
 
 #include "install/download_address.h"
 #include "install/installer_fetch.h"
+#include "install/installer_transfer.h"
 #include "install/isolated_home.h"
 #include "support/fake_services.h"
 #include "install/test_http_server.h"
@@ -20,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -114,24 +116,66 @@ class InstallerDownloadTest : public ::testing::Test {
         return true;
       });
     });
-    routes.Get("/games/waits/download-waits.exe", [this](const httplib::Request&, httplib::Response& res) {
+    // Waits for the test's word, installs, and then succeeds ("waits") or fails.
+    routes.Get(R"(/games/(waits|waitsfails)/download-\1\.exe)", [this](const httplib::Request& req,
+                                                                     httplib::Response& res) {
       ++m_waitsRequests;
+      const std::string key = req.matches[1];
       const std::string wait = "touch \"$HOME/started\"\nn=0\nwhile [ ! -e \"$HOME/release\" ] && [ $n -lt 400 ]; do "
                                "sleep 0.05; n=$((n+1)); done\n";
-      res.set_content(InstallerScript("waits", wait.c_str()), "application/octet-stream");
+      res.set_content(InstallerScript(key.c_str(), wait.c_str()) + (key == "waits" ? "" : "exit 1\n"),
+                      "application/octet-stream");
+    });
+    // Installers that leave the game's executable and then fail, or are killed.
+    routes.Get(R"(/games/(fails|killed)/download-\1\.exe)", [](const httplib::Request& req, httplib::Response& res) {
+      const std::string key = req.matches[1];
+      res.set_content(InstallerScript(key.c_str()) + (key == "fails" ? "exit 3\n" : "kill -9 $$\n"),
+                      "application/octet-stream");
+    });
+    // "unsure" serves another installer than the one its checksum is of, "sure" the right
+    // one; their checksum file answers 503, then hangs until the server goes, then answers.
+    routes.Get(R"(/games/(unsure|sure)/download-\1\.exe)", [this](const httplib::Request& req, httplib::Response& res) {
+      ++m_requests;
+      res.set_content(Installer(req.matches[1] == "unsure" ? "other" : "sure"), "application/octet-stream");
+    });
+    routes.Get(R"(/games/(unsure|sure)/download-\1\.exe\.sha256)", [this](const httplib::Request& req,
+                                                                        httplib::Response& res) {
+      const int request = ++m_checksumRequests;
+      if (request == 1) res.status = 503;
+      if (request == 2) m_server.HoldUntilReleased();
+      const QByteArray sum = QCryptographicHash::hash(QByteArray::fromStdString(Installer(req.matches[1])),
+                                                      QCryptographicHash::Sha256);
+      if (request > 2) res.set_content(sum.toHex().toStdString() + "\n", "text/plain");
+    });
+    routes.Get("/games/unanswered/download-unanswered.exe", [this](const httplib::Request&, httplib::Response& res) {
+      ++m_requests;
+      res.set_content(Installer("unanswered"), "application/octet-stream");
+    });
+    routes.Get("/games/unanswered/download-unanswered.exe.sha256", [](const httplib::Request&, httplib::Response& res) {
+      res.status = 503;
+    });
+    // Leaves a process of a session of its own running, and no game.
+    routes.Get("/games/leaves/download-leaves.exe", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("#!/bin/sh\nsetsid sleep 60 </dev/null >/dev/null 2>&1 &\necho $! >> \"$HOME/left.pid\"\n",
+                      "application/octet-stream");
+    });
+    // Installs, and leaves a child in its session until the test ends it.
+    routes.Get("/games/lingers/download-lingers.exe", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(InstallerScript("lingers") + "sleep 60 </dev/null >/dev/null 2>&1 &\necho $! >> \"$HOME/left.pid\"\n",
+                      "application/octet-stream");
     });
     routes.Get("/games/nogame/download-nogame.exe", [](const httplib::Request&, httplib::Response& res) {
       res.set_content("#!/bin/sh\nexit 0\n", "application/octet-stream");
     });
     // A Windows program of no known processor, and a 32-bit one.
-    routes.Get(R"(/games/(win|win32)/download-\1\.exe)", [this](const httplib::Request& req, httplib::Response& res) {
+    routes.Get(R"(/games/(win|win32|winlog)/download-\1\.exe)", [this](const httplib::Request& req, httplib::Response& res) {
       ++m_requests;
       std::string head(0x40, '\0');
       head[0] = 'M';
       head[1] = 'Z';
       head[0x3c] = 0x40;
       head += std::string("PE\0\0\x4c\x01", 6);
-      if (req.matches[1] == "win") head.resize(2);
+      if (req.matches[1] != "win32") head.resize(2);
       res.set_content(head + std::string(5000, '\x01'), "application/octet-stream");
     });
     routes.Get("/games/garbage/download-garbage.exe", [](const httplib::Request&, httplib::Response& res) {
@@ -163,6 +207,13 @@ class InstallerDownloadTest : public ::testing::Test {
     return finished.isEmpty() ? Outcome::Failed : finished.first().at(0).value<Outcome>();
   }
   QStringList InstallerFiles() const { return QDir(paths::InstallerFolder()).entryList(QDir::Files | QDir::Hidden); }
+  // Ends the processes installers left running, whose pids they wrote to $HOME/left.pid.
+  void EndLeftProcesses() const {
+    QFile pids(m_home.Path() + "/left.pid");
+    if (!pids.open(QIODevice::ReadOnly)) return;
+    for (const QByteArray& pid : pids.readAll().split('\n'))
+      if (pid.toInt() > 0) ::kill(pid.toInt(), SIGKILL);
+  }
 
   testing::IsolatedHome m_home;
   testing::TestHttpServer m_server;
@@ -242,18 +293,75 @@ TEST_F(InstallerDownloadTest, InstallerThatForksIsWaitedForWithItsChildren) {
   EXPECT_TRUE(QFile::exists(paths::GameExecutable("forks")));
 }
 
-TEST_F(InstallerDownloadTest, FailedDownloadStartsNothing) {
+// An installer that fails after it made the game's executable, or that is killed, has
+// installed nothing: the executable goes, so the next try installs again.
+TEST_F(InstallerDownloadTest, FailedDownloadOrInstallStartsNothing) {
   const struct {
     const char* key;
     Outcome outcome;
-  } failures[] = {{"absent", Outcome::Refused}, {"garbage", Outcome::NoGame}};
+  } failures[] = {{"absent", Outcome::Refused},
+                  {"garbage", Outcome::InstallFailed},
+                  {"fails", Outcome::InstallFailed},
+                  {"killed", Outcome::InstallFailed}};
   for (const auto& failure : failures) {
     SCOPED_TRACE(failure.key);
     auto job = Job(failure.key);
     EXPECT_EQ(Run(*job), failure.outcome);
+    EXPECT_FALSE(QFile::exists(paths::GameExecutable(failure.key)));
   }
-  // The 404 left nothing; the file that is no program ran nothing and went.
+  // The 404 left nothing; the installers that ran went.
   EXPECT_TRUE(InstallerFiles().isEmpty());
+}
+
+// The checksum file fails, then hangs while the window closes: the whole installer stays a
+// part, never at its final name. The next try asks for the checksum again and verifies the
+// part without downloading it again: the wrong one is deleted unrun, the right one runs.
+TEST_F(InstallerDownloadTest, AnInstallerRunsOnlyVerifiedEvenAfterAnInterruptedCheck) {
+  const struct {
+    const char* key;
+    Outcome outcome;
+  } rows[] = {{"unsure", Outcome::Corrupt}, {"sure", Outcome::Installed}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.key);
+    m_requests = 0;
+    m_checksumRequests = 0;
+    auto job = Job(row.key);
+    QSignalSpy finished(job.get(), &InstallerDownload::finished);
+    job->Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_checksumRequests.load() == 2; }, 20000));
+    job->Cancel();
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_EQ(finished.first().at(0).value<Outcome>(), Outcome::Cancelled);
+    EXPECT_FALSE(QFile::exists(paths::InstallerPath(row.key)));
+    EXPECT_TRUE(QFile::exists(InstallerTransfer::PartialPath(paths::InstallerPath(row.key))));
+
+    job = Job(row.key);
+    EXPECT_EQ(Run(*job), row.outcome);
+    EXPECT_EQ(m_requests.load(), 1);
+    EXPECT_EQ(m_checksumRequests.load(), 3);
+    EXPECT_EQ(QFile::exists(paths::GameExecutable(row.key)), row.outcome == Outcome::Installed);
+    EXPECT_TRUE(InstallerFiles().isEmpty()) << InstallerFiles().join(' ').toStdString();
+  }
+}
+
+// A checksum file that never answers keeps the installer from running, not from coming: it
+// stays a whole part for the next try to verify.
+TEST_F(InstallerDownloadTest, AnInstallerWhoseChecksumNeverAnswersIsKeptUnrun) {
+  auto job = Job("unanswered");
+  EXPECT_EQ(Run(*job), Outcome::Unreachable);
+  EXPECT_EQ(m_requests.load(), 1);
+  EXPECT_EQ(InstallerFiles(), (QStringList{"unanswered-7z.exe.part", "unanswered-7z.exe.part.tag"}));
+  EXPECT_FALSE(QFile::exists(paths::GameExecutable("unanswered")));
+}
+
+// The key is busy for as long as the installer's own session runs, not for as long as a
+// process it started in a session of its own: a second try ends at once.
+TEST_F(InstallerDownloadTest, AProcessThatLeavesTheInstallerSessionKeepsNoKeyBusy) {
+  const auto end = qScopeGuard([this] { EndLeftProcesses(); });
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    auto job = Job("leaves");
+    EXPECT_EQ(Run(*job), Outcome::NoGame);
+  }
 }
 
 // The installer is kept: the next try, once the user has installed what was missing,
@@ -285,6 +393,30 @@ TEST_F(InstallerDownloadTest, WindowsInstallerThatCannotRunHereIsToldApartAndKep
     EXPECT_TRUE(QFile::exists(paths::InstallerPath(row.key)));
   }
   EXPECT_FALSE(QFile::exists(m_home.Path() + "/wine-ran"));
+}
+
+// The game's log cannot be written (its folder cannot be made): the Windows installer runs
+// all the same, its output dropped.
+TEST_F(InstallerDownloadTest, WindowsInstallerRunsWithoutItsLog) {
+  const auto restoreWine = qScopeGuard([] { qunsetenv("TARVEX_WINE"); });
+  // A wine that makes its prefix at once and installs the game.
+  QFile wine(m_home.Path() + "/wine-stand-in");
+  ASSERT_TRUE(wine.open(QIODevice::WriteOnly));
+  wine.write("#!/bin/sh\nif [ \"$1\" = wineboot ]; then mkdir -p \"$WINEPREFIX\" && touch \"$WINEPREFIX/system.reg\"; "
+             "exit 0; fi\n" +
+             QByteArray::fromStdString(InstallerScript("winlog").substr(10)));
+  wine.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+  wine.close();
+  qputenv("TARVEX_WINE", QFile::encodeName(wine.fileName()));
+  // A file where the logs' folder belongs.
+  const QString logs = paths::ProgramLogFolder().chopped(1);
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(logs).path()));
+  QFile inTheWay(logs);
+  ASSERT_TRUE(inTheWay.open(QIODevice::WriteOnly));
+  inTheWay.close();
+  auto job = Job("winlog");
+  EXPECT_EQ(Run(*job), Outcome::Installed);
+  EXPECT_TRUE(QFile::exists(paths::GameExecutable("winlog")));
 }
 
 TEST_F(InstallerDownloadTest, InstallerWithoutGameFailsAndStartsNothing) {
@@ -325,35 +457,79 @@ TEST_F(InstallerDownloadTest, DeletingTheJobMidTransferCleansUp) {
 // installer finishes its work, and the game is not started afterwards.
 TEST_F(InstallerDownloadTest, ClosingDuringTheInstallerStartsNothingAfterIt) {
   auto job = Job("waits");
+  QSignalSpy finished(job.get(), &InstallerDownload::finished);
   job->Start();
   ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(m_home.Path() + "/started"); }, 20000));
-  job.reset();
+  job->Cancel();
+  ASSERT_TRUE(finished.wait(5000));
   ASSERT_TRUE(QTest::qWaitFor(testing::NoWorkerRunning, 5000));
   QFile release(m_home.Path() + "/release");
   ASSERT_TRUE(release.open(QIODevice::WriteOnly));
   EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(paths::GameExecutable("waits")); }, 20000));
+  // The worker ended with the close: it reported that alone, and nothing after the install.
+  QCoreApplication::sendPostedEvents();
+  ASSERT_EQ(finished.size(), 1);
+  EXPECT_EQ(finished.first().at(0).value<Outcome>(), Outcome::Cancelled);
+}
+
+// The window closes while the installer's child still runs in its session: the wait ends
+// at once. The next window waits for that session, then judges what it left.
+TEST_F(InstallerDownloadTest, ClosingWhileTheInstallerSessionRunsEndsTheWaitAndTheNextOneWaits) {
+  const auto end = qScopeGuard([this] { EndLeftProcesses(); });
+  auto job = Job("lingers");
+  QSignalSpy finished(job.get(), &InstallerDownload::finished);
+  job->Start();
+  // The installer itself has ended once its shell has left its exit status.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(paths::InstallerLock("lingers") + ".status"); }, 20000));
+  job->Cancel();
+  ASSERT_TRUE(finished.wait(5000));
+  EXPECT_EQ(finished.first().at(0).value<Outcome>(), Outcome::Cancelled);
+
+  auto next = Job("lingers");
+  QSignalSpy nextFinished(next.get(), &InstallerDownload::finished);
+  QSignalSpy phases(next.get(), &InstallerDownload::phaseChanged);
+  next->Start();
+  ASSERT_TRUE(phases.wait(20000));
+  EXPECT_EQ(phases.first().at(0).value<InstallerDownload::Phase>(), InstallerDownload::Phase::Installing);
+  EXPECT_TRUE(nextFinished.isEmpty());
+  EndLeftProcesses();
+  ASSERT_TRUE(nextFinished.wait(20000));
+  EXPECT_EQ(nextFinished.first().at(0).value<Outcome>(), Outcome::Installed);
+  EXPECT_TRUE(InstallerFiles().isEmpty());
 }
 
 // A window closed while its installer runs, then opened again: the second worker waits
-// for the first installer instead of downloading over it, then hands back.
+// for the first installer instead of downloading over it, and judges it by its exit
+// status, not by the game's executable alone.
 TEST_F(InstallerDownloadTest, SecondOpenWhileTheInstallerRunsDownloadsNothing) {
-  auto first = Job("waits");
-  first->Start();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(m_home.Path() + "/started"); }, 20000));
-  first.reset();
-  auto second = Job("waits");
-  QSignalSpy finished(second.get(), &InstallerDownload::finished);
-  QSignalSpy phases(second.get(), &InstallerDownload::phaseChanged);
-  second->Start();
-  EXPECT_FALSE(finished.wait(300));
-  // Its window says "installing", not an empty download.
-  ASSERT_FALSE(phases.isEmpty());
-  EXPECT_EQ(phases.first().at(0).value<InstallerDownload::Phase>(), InstallerDownload::Phase::Installing);
-  QFile release(m_home.Path() + "/release");
-  ASSERT_TRUE(release.open(QIODevice::WriteOnly));
-  ASSERT_TRUE(finished.wait(20000));
-  EXPECT_EQ(finished.first().at(0).value<Outcome>(), Outcome::Installed);
-  EXPECT_EQ(m_waitsRequests.load(), 1);
+  const struct {
+    const char* key;
+    Outcome outcome;
+  } rows[] = {{"waits", Outcome::Installed}, {"waitsfails", Outcome::InstallFailed}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.key);
+    m_waitsRequests = 0;
+    QFile::remove(m_home.Path() + "/started");
+    QFile::remove(m_home.Path() + "/release");
+    auto first = Job(row.key);
+    first->Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(m_home.Path() + "/started"); }, 20000));
+    first.reset();
+    auto second = Job(row.key);
+    QSignalSpy finished(second.get(), &InstallerDownload::finished);
+    QSignalSpy phases(second.get(), &InstallerDownload::phaseChanged);
+    second->Start();
+    // Its window says "installing", not an empty download.
+    ASSERT_TRUE(phases.wait(20000));
+    EXPECT_EQ(phases.first().at(0).value<InstallerDownload::Phase>(), InstallerDownload::Phase::Installing);
+    EXPECT_TRUE(finished.isEmpty());
+    QFile release(m_home.Path() + "/release");
+    ASSERT_TRUE(release.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_EQ(finished.first().at(0).value<Outcome>(), row.outcome);
+    EXPECT_EQ(m_waitsRequests.load(), 1);
+    EXPECT_EQ(QFile::exists(paths::GameExecutable(row.key)), row.outcome == Outcome::Installed);
+  }
 }
 
 // Another launcher process installs the game (it holds the key's lock file): this one

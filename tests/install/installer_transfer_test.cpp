@@ -40,7 +40,8 @@ class InstallerTransferTest : public ::testing::Test {
  protected:
   void SetUp() override {
     auto& routes = m_server.Routes();
-    routes.Get("/ok", [](const httplib::Request&, httplib::Response& res) {
+    routes.Get("/ok", [this](const httplib::Request&, httplib::Response& res) {
+      ++m_okRequests;
       res.set_content(Body(300000), "application/octet-stream");
     });
     routes.Get("/moved", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/ok"); });
@@ -120,7 +121,9 @@ class InstallerTransferTest : public ::testing::Test {
   }
   QString Destination() const { return m_dir.path() + QStringLiteral("/k-7z.exe"); }
   QStringList Files() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden); }
-  QByteArray Installed() const {
+  // Moves the whole part into place, as its owner does once it is verified, and reads it.
+  QByteArray TakeInstalled() const {
+    EXPECT_TRUE(InstallerTransfer::MoveIntoPlace(Destination()));
     QFile file(Destination());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
   }
@@ -135,10 +138,13 @@ class InstallerTransferTest : public ::testing::Test {
   std::atomic<Ranges> m_ranges{Ranges::Honoured};
   std::string m_version = "\"v1\"";
   std::size_t m_cutAt = 0;
+  std::atomic<int> m_okRequests{0};
   testing::TestHttpServer m_server;
 };
 
-TEST_F(InstallerTransferTest, CompleteDownloadReplacesTheInstaller) {
+// A whole download stays a part, tagged whole, until its owner moves it into place: the
+// installer there is untouched, and another attempt asks for nothing and hashes the part.
+TEST_F(InstallerTransferTest, CompleteDownloadStaysAWholePartUntilMovedIntoPlace) {
   {
     QFile old(Destination());
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
@@ -146,22 +152,34 @@ TEST_F(InstallerTransferTest, CompleteDownloadReplacesTheInstaller) {
   }
   std::int64_t lastReceived = -1, lastTotal = -1;
   bool monotonic = true;
-  EXPECT_EQ(Fetch("/ok", [&](std::int64_t received, std::int64_t total) {
-              monotonic = monotonic && received >= lastReceived;
-              lastReceived = received;
-              lastTotal = total;
-            }),
-            Result::Done);
-  EXPECT_EQ(Installed(), QByteArray::fromStdString(Body(300000)));
-  EXPECT_EQ(Files(), QStringList{"k-7z.exe"});
+  const auto progress = [&](std::int64_t received, std::int64_t total) {
+    monotonic = monotonic && received >= lastReceived;
+    lastReceived = received;
+    lastTotal = total;
+  };
+  EXPECT_EQ(Fetch("/ok", progress), Result::Done);
+  EXPECT_EQ(Files(), (QStringList{"k-7z.exe", "k-7z.exe.part", "k-7z.exe.part.tag"}));
   EXPECT_TRUE(monotonic);
   EXPECT_EQ(lastReceived, 300000);
   EXPECT_EQ(lastTotal, 300000);
+
+  InstallerHash hash;
+  InstallerTransfer again(m_server.Url("/ok"), Destination(), m_cancelled);
+  again.SetHash(&hash);
+  again.SetProgress(progress);
+  lastReceived = -1;
+  EXPECT_EQ(again.Run(), Result::Done);
+  EXPECT_EQ(m_okRequests.load(), 1);
+  EXPECT_EQ(lastReceived, 300000);
+  EXPECT_EQ(hash.Result(), QCryptographicHash::hash(QByteArray::fromStdString(Body(300000)), QCryptographicHash::Sha256));
+
+  EXPECT_EQ(TakeInstalled(), QByteArray::fromStdString(Body(300000)));
+  EXPECT_EQ(Files(), QStringList{"k-7z.exe"});
 }
 
 TEST_F(InstallerTransferTest, RedirectsAreFollowed) {
   EXPECT_EQ(Fetch("/moved"), Result::Done);
-  EXPECT_EQ(Installed().size(), 300000);
+  EXPECT_EQ(TakeInstalled().size(), 300000);
 }
 
 // A client error or a refused redirect is final; connection trouble is worth another
@@ -246,7 +264,7 @@ TEST_F(InstallerTransferTest, ResumesOnlyWhatTheServerConfirms) {
       EXPECT_GE(firstReport, step.firstReport);
     const QStringList partial{"k-7z.exe.part", "k-7z.exe.part.tag"};
     if (step.result == Result::Done) {
-      EXPECT_EQ(Installed(), whole);
+      EXPECT_EQ(TakeInstalled(), whole);
       EXPECT_EQ(hash.Result(), sum);
       EXPECT_FALSE(Files().contains(partial[0]));
     } else if (step.result == Result::Transient) {
@@ -308,7 +326,7 @@ TEST_F(InstallerTransferTest, HttpsIsNeverRedirectedToHttp) {
   EXPECT_TRUE(Files().isEmpty()) << Files().join(' ').toStdString();
 
   EXPECT_EQ(fetch("/to-https"), Result::Done);
-  EXPECT_EQ(Installed(), QByteArray::fromStdString(Body(300000)));
+  EXPECT_EQ(TakeInstalled(), QByteArray::fromStdString(Body(300000)));
 }
 
 TEST_F(InstallerTransferTest, UnreachableHostIsWorthRetryingButNotHttpIsNot) {

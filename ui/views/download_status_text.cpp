@@ -65,6 +65,9 @@ QString DownloadFailureText(InstallerDownload::Outcome outcome) {
     case Outcome::NoGame:
       return TwoLines(QStringLiteral("설치 프로그램이 게임을 설치하지 못했습니다. 게임 로그를 확인해 주세요."),
                       QStringLiteral("安装程序未能安装游戏，请查看游戏日志。"));
+    case Outcome::InstallFailed:
+      return TwoLines(QStringLiteral("설치 프로그램이 오류로 끝났습니다. 다시 시도하면 처음부터 설치합니다."),
+                      QStringLiteral("安装程序出错退出，重试时将重新安装。"));
     case Outcome::Failed:
       return TwoLines(QStringLiteral("설치하지 못했습니다. 다시 시도해 주세요."), QStringLiteral("安装失败，请重试。"));
     case Outcome::Installed:

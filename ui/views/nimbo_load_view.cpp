@@ -105,6 +105,7 @@ void NimboLoadView::StartDownload() {
       new InstallerDownload(DownloadAddress(m_services.hosts, m_strGameKey, m_services.clock), m_strGameKey, this);
   m_pDownloadThread->SetStallTimeout(m_stallTimeout);
   m_pDownloadThread->SetBackOffUnit(m_backOffUnit);
+  m_pDownloadThread->SetFreeSpace(m_freeSpace);
   connect(m_pDownloadThread, &InstallerDownload::progressChanged, m_progress, &QProgressBar::setValue);
   connect(m_pDownloadThread, &InstallerDownload::phaseChanged, this, &NimboLoadView::OnPhaseChanged);
   connect(m_pDownloadThread, &InstallerDownload::transferChanged, this, &NimboLoadView::OnTransferChanged);
@@ -124,12 +125,13 @@ void NimboLoadView::OnPhaseChanged(InstallerDownload::Phase phase) {
 void NimboLoadView::OnTransferChanged(qint64 received, qint64 total) {
   m_received = received;
   m_total = total;
+  m_reported = true;
   if (total > 0) m_dock.Show(static_cast<double>(received) / static_cast<double>(total));
 }
 
 void NimboLoadView::ShowStatus() {
   TransferFigures figures{m_received, m_total, 0, std::nullopt};
-  if (m_phase == InstallerDownload::Phase::Downloading) {
+  if (m_phase == InstallerDownload::Phase::Downloading && m_reported) {
     m_rate.Add(std::chrono::milliseconds(m_sinceStart.elapsed()), m_received);
     figures.bytesPerSecond = m_rate.BytesPerSecond();
     figures.secondsLeft = m_rate.SecondsLeft(m_total);

@@ -49,6 +49,8 @@ class NimboLoadView final : public QWidget {
   void SetStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
   // Before the download starts: the unit of the waits between its attempts.
   void SetBackOffUnit(std::chrono::milliseconds unit) { m_backOffUnit = unit; }
+  // Before the download starts: how the free space for the installer is measured.
+  void SetFreeSpace(InstallerTransfer::FreeSpace freeSpace) { m_freeSpace = std::move(freeSpace); }
 
   // Caption, size, skin, controls and the start timer; the opener shows the window.
   void OnInitDialog();
@@ -75,6 +77,7 @@ class NimboLoadView final : public QWidget {
   std::chrono::milliseconds m_startDelay = kStartDelay;
   std::chrono::milliseconds m_stallTimeout = InstallerTransfer::kDefaultStallTimeout;
   std::chrono::milliseconds m_backOffUnit = InstallerFetch::kDefaultBackOffUnit;
+  InstallerTransfer::FreeSpace m_freeSpace = &InstallerTransfer::DiskFreeSpace;
   // Timer 1 of this window: the delay between the set-up and the download's start.
   QTimer m_timer1;
   QProgressBar* m_progress = nullptr;
@@ -83,6 +86,9 @@ class NimboLoadView final : public QWidget {
   InstallerDownload::Phase m_phase = InstallerDownload::Phase::Downloading;
   qint64 m_received = 0;
   qint64 m_total = -1;
+  // The speed counts only what arrives in this run: it is measured from the first report
+  // on, which already holds what an earlier run kept.
+  bool m_reported = false;
   TransferRate m_rate;
   QElapsedTimer m_sinceStart;  // the rate's clock
   QTimer m_statusTimer;  // the figures are refreshed this often, not with every report

@@ -41,7 +41,7 @@ TEST(DownloadStatusTextTest, EachPhaseAndFailureHasItsOwnWords) {
   said.insert(GameStartingText());
   const Outcome failures[] = {Outcome::Unreachable, Outcome::Refused,       Outcome::Corrupt,
                               Outcome::DiskFull,    Outcome::WineMissing,   Outcome::Wine32Missing,
-                              Outcome::PrepareFailed, Outcome::NoGame,      Outcome::Failed};
+                              Outcome::PrepareFailed, Outcome::NoGame,      Outcome::InstallFailed, Outcome::Failed};
   for (Outcome failure : failures) said.insert(DownloadFailureText(failure));
   EXPECT_EQ(said.size(), 4 + int(std::size(failures)));
   for (const QString& text : said) {

@@ -44,6 +44,8 @@ NimboLoadView::NimboLoadView(const Services& services, MainWindowLink& mainWindo
       m_strGameKey(std::move(gameKey)) {
   setAttribute(Qt::WA_DeleteOnClose);
   m_timer1.setSingleShot(true);
+  // Never early: a coarse timer may fire up to a twentieth of its interval before it.
+  m_timer1.setTimerType(Qt::PreciseTimer);
   connect(&m_timer1, &QTimer::timeout, this, &NimboLoadView::StartDownload);
   m_statusTimer.setInterval(kStatusRefresh);
   connect(&m_statusTimer, &QTimer::timeout, this, &NimboLoadView::ShowStatus);

@@ -25,6 +25,8 @@
 #include <optional>
 #include <thread>
 
+#include <sys/mount.h>
+
 
 namespace tarvex {
 namespace {
@@ -144,6 +146,22 @@ class LoadView : public ::testing::Test {
     // A worker posts its outcome before it ends.
     QCoreApplication::sendPostedEvents();
     return true;
+  }
+  // Opens the window for `key`, whose download must end for want of room, once, leaving at
+  // most `mostWritten` bytes of its files.
+  void ExpectDiskFull(const QString& key, qint64 mostWritten) {
+    Open(key);
+    ASSERT_TRUE(DownloadEnded());
+    ASSERT_FALSE(m_view.isNull());
+    EXPECT_EQ(Label(NimboLoadView::kNoticeId)->text(), DownloadFailureText(InstallerDownload::Outcome::DiskFull));
+    testing::SaveScreenshot(m_view.data(), QStringLiteral("load_window_disk_full"));
+    EXPECT_EQ(Targets().size(), 1u);
+    for (const QFileInfo& file : QDir(paths::InstallerFolder()).entryInfoList({key + "-*"}, QDir::Files | QDir::Hidden))
+      EXPECT_LE(file.size(), mostWritten) << file.fileName().toStdString();
+    EXPECT_TRUE(NothingStarted(key));
+    delete m_view.data();
+    const std::lock_guard lock(m_mutex);
+    m_targets.clear();
   }
   // No installer left the game, and the main window was not handed back to, so no game starts.
   bool NothingStarted(const QString& key) const {
@@ -327,20 +345,21 @@ TEST_F(LoadView, ADownloadThatCannotFitSaysSoAndIsNotRetried) {
   m_freeSpace = [](const QString&) -> std::int64_t { return 1024 * 1024; };
   for (const char* key : {"large", "endless"}) {
     SCOPED_TRACE(key);
-    Open(QString::fromLatin1(key));
-    ASSERT_TRUE(DownloadEnded());
-    ASSERT_FALSE(m_view.isNull());
-    EXPECT_EQ(Label(NimboLoadView::kNoticeId)->text(), DownloadFailureText(InstallerDownload::Outcome::DiskFull));
-    testing::SaveScreenshot(m_view.data(), QStringLiteral("load_window_disk_full"));
-    EXPECT_EQ(Targets().size(), 1u);
-    for (const QFileInfo& file :
-         QDir(paths::InstallerFolder()).entryInfoList({QString::fromLatin1(key) + "-*"}, QDir::Files | QDir::Hidden))
-      EXPECT_EQ(file.size(), 0) << file.fileName().toStdString();
-    EXPECT_TRUE(NothingStarted(QString::fromLatin1(key)));
-    delete m_view.data();
-    const std::lock_guard lock(m_mutex);
-    m_targets.clear();
+    ExpectDiskFull(QString::fromLatin1(key), 0);
   }
+}
+
+// A disk that fills while the installer comes: the write that finds it full ends the
+// download the same way. Needs root, for the mount of a small file system.
+TEST_F(LoadView, ADiskThatFillsDuringTheDownloadSaysSo) {
+  const QString folder = paths::InstallerFolder();
+  ASSERT_TRUE(QDir().mkpath(folder));
+  if (::mount("tarvex-small", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=1m") != 0)
+    GTEST_SKIP() << "cannot mount a small file system here (not root)";
+  const auto unmount = qScopeGuard([folder] { ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH); });
+  // The free space as if the disk were large: only the full disk stops the writes.
+  m_freeSpace = [](const QString&) -> std::int64_t { return -1; };
+  ExpectDiskFull(QStringLiteral("endless"), 1024 * 1024);
 }
 
 // A resumed download's speed counts what arrives in this run, not the part an earlier run

@@ -26,6 +26,8 @@ QString WinePrefixBox();
 QString InstallerLock(const QString& gameKey);
 QString ProgramLogFolder();
 QString ProgramLog(const QString& gameKey);
+// The user's settings: $XDG_CONFIG_HOME/Tarvex/NimboClient.conf (an INI file, read only).
+QString SettingsFile();
 QString DesktopFolder();  // empty when the user has none
 QString DownloadFolder();
 // The client as installed: the target of every game shortcut, whatever path runs now.

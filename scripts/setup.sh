@@ -11,7 +11,7 @@ packages=(
   desktop-file-utils xdg-utils
   lintian appstream
   weston xwayland qt6-wayland
-  wine gcc-mingw-w64-x86-64
+  wine gcc-mingw-w64-x86-64 locales-all
 )
 
 missing=()

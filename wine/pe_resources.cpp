@@ -167,8 +167,8 @@ class ResourceTree {
     if (type != kVersionType || !m_languages.translations.isEmpty()) return;
     const std::uint32_t dataRva = *m_bytes.U32(dataEntry);
     const std::uint32_t size = *m_bytes.U32(std::uint64_t(dataEntry) + 4);
-    if (dataRva < m_rva) return;
-    const QByteArrayView data = m_bytes.Slice(dataRva - m_rva, size);
+    // An address below the resources wraps round to one far past them.
+    const QByteArrayView data = m_bytes.Slice(std::uint32_t(dataRva - m_rva), size);
     if (!data.isEmpty()) m_languages.translations = ReadTranslations(data);
   }
 

@@ -167,7 +167,7 @@ TEST_F(GameLauncherTest, BadNameOrMissingDesktopStillStartsTheGame) {
   EXPECT_EQ(m_starter.Calls().size(), 2u);
 }
 
-TEST_F(GameLauncherTest, WindowsGameWithoutWineIsNamedOnceAndNotStarted) {
+TEST_F(GameLauncherTest, WindowsGameWithoutWineOrItsLocaleIsNamed) {
   Install(QStringLiteral("k"));
   QFile exe(paths::GameExecutable(QStringLiteral("k")));
   ASSERT_TRUE(exe.open(QIODevice::WriteOnly));
@@ -194,6 +194,18 @@ TEST_F(GameLauncherTest, WindowsGameWithoutWineIsNamedOnceAndNotStarted) {
   EXPECT_EQ(m_starter.Calls().size(), 1u);
   EXPECT_EQ(m_prompt.asked.size(), 2u);
 
+  // A locale the system lacks: the game starts all the same, and what to install is said
+  // once in the launcher's run.
+  const auto restoreLocale = qScopeGuard([] { qunsetenv("TARVEX_GAME_LOCALE"); });
+  qputenv("TARVEX_GAME_LOCALE", "xx_XX.UTF-8");
+  m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game/12345678"));
+  m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game/12345678"));
+  EXPECT_EQ(m_starter.Calls().size(), 3u);
+  ASSERT_EQ(m_prompt.asked.size(), 3u);
+  EXPECT_TRUE(m_prompt.asked[2][0].contains(QStringLiteral("xx_XX.UTF-8")));
+  EXPECT_TRUE(m_prompt.asked[2][0].contains(QStringLiteral("sudo apt-get install locales-all")));
+  EXPECT_TRUE(m_prompt.asked[2][0].contains(QStringLiteral("sudo dpkg-reconfigure locales")));
+
   // A 32-bit game, and that wine has no 32-bit loader beside it: the commands that bring one.
   QByteArray head(0x40, '\0');
   head[0] = 'M';
@@ -203,9 +215,9 @@ TEST_F(GameLauncherTest, WindowsGameWithoutWineIsNamedOnceAndNotStarted) {
   exe.write(head + QByteArray("PE\0\0\x4c\x01", 6) + QByteArray(64, '\0'));
   exe.close();
   m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game/12345678"));
-  EXPECT_EQ(m_starter.Calls().size(), 1u);
-  ASSERT_EQ(m_prompt.asked.size(), 3u);
-  EXPECT_TRUE(m_prompt.asked[2][0].contains(QStringLiteral("sudo dpkg --add-architecture i386")));
+  EXPECT_EQ(m_starter.Calls().size(), 3u);
+  ASSERT_EQ(m_prompt.asked.size(), 4u);
+  EXPECT_TRUE(m_prompt.asked[3][0].contains(QStringLiteral("sudo dpkg --add-architecture i386")));
 }
 
 TEST(DesktopShortcut, ExecArgumentsAreQuotedAsOneArgument) {

@@ -133,10 +133,11 @@ inline QByteArray PeImage(const QByteArray& section, bool wide = true) {
 }
 
 // A game as East Asian games come: a version resource of `language`, an icon and a dialog.
-inline QByteArray ProgramOfLanguage(std::uint16_t language) {
+inline QByteArray ProgramOfLanguage(std::uint16_t language, bool wide = true) {
   return PeImage(ResourceSection({{3, 1, language, QByteArray(40, 'i')},
                                   {5, 100, language, QByteArray(24, 'd')},
-                                  {16, 1, language, VersionResource({language})}}));
+                                  {16, 1, language, VersionResource({language})}}),
+                 wide);
 }
 
 }  // namespace tarvex::testing

@@ -45,9 +45,7 @@ TEST(PeResourcesTest, LanguagesComeFromTheVersionAndTheResourceTree) {
     ProgramLanguages languages;
   } rows[] = {
       {"PE32+", game, korean},
-      {"PE32", PeImage(ResourceSection({{3, 1, 0x412, "icon"}, {5, 1, 0x412, "dialog"}, {16, 1, 0x412, versionData}}),
-                       false),
-       korean},
+      {"PE32", testing::ProgramOfLanguage(0x412, false), korean},
       {"translations in order",
        PeImage(ResourceSection({{16, 1, 0x409, VersionResource({0x409, 0x404})}})), {{0x409, 0x404}, {{0x409, 1}}}},
       {"no version resource", PeImage(ResourceSection({{3, 1, 0x804, "a"}, {3, 2, 0x804, "b"}, {6, 1, 0x409, "c"}})),

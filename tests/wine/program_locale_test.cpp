@@ -89,8 +89,10 @@ TEST(ProgramLocaleTest, OnlyTheProgramsEnvironmentChanges) {
   file.write(testing::ProgramOfLanguage(0x412));
   file.close();
   const auto restore = qScopeGuard([saved = std::pair{qgetenv("LC_ALL"), qgetenv("LANG")}] {
-    qputenv("LC_ALL", saved.first);
-    qputenv("LANG", saved.second);
+    for (const auto& [name, value] : {std::pair{"LC_ALL", saved.first}, std::pair{"LANG", saved.second}}) {
+      if (value.isNull()) qunsetenv(name);
+      else qputenv(name, value);
+    }
     qunsetenv("TARVEX_GAME_LOCALE");
   });
   qputenv("LC_ALL", "C.UTF-8");

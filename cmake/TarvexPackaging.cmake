@@ -36,7 +36,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4, libssl3, xdg-utils")
 # Windows client games and their installers run through wine; web games need none.
 # Without XWayland, the launcher runs as a native Wayland client.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine, qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine, qt6-wayland, locales-all, fonts-noto-cjk")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${CMAKE_SOURCE_DIR}/packaging/postinst;${CMAKE_SOURCE_DIR}/packaging/postrm")
 
 # Debian's documentation files, compressed as Debian policy asks (gzip -9n).

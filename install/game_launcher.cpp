@@ -47,11 +47,21 @@ void GameLauncher::Launch(const QString& launchAddress) {
                        return;
                      case Runnability::Runs:
                        StartGame(start, m_programStarter);
+                       TellMissingLocaleOnce(start);
                        return;
                    }
                  },
              },
              launch::DecideLaunch(launchAddress));
+}
+
+// The game has started under the user's locale: what it needs is said once, not on every start.
+void GameLauncher::TellMissingLocaleOnce(const launch::Start& start) {
+  if (m_toldMissingLocale) return;
+  const QString locale = MissingLocale(start.executable);
+  if (locale.isEmpty()) return;
+  m_toldMissingLocale = true;
+  TellLocaleMissing(m_prompt, nullptr, GameName(start), locale);
 }
 
 void GameLauncher::StartGame(const launch::Start& start, ProgramStarter& programStarter) {

@@ -44,4 +44,17 @@ void TellWine32Missing(Prompt& prompt, QWidget* owner, const QString& game) {
   prompt.Ask(owner, text, kCaption, Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
 }
 
+void TellLocaleMissing(Prompt& prompt, QWidget* owner, const QString& game, const QString& locale) {
+  const QString text =
+      QStringLiteral("게임 \"%1\"은(는) 로캘 %2이(가) 있어야 글자가 제대로 나오지만, 이 컴퓨터에는 설치되어 있지 "
+                     "않습니다. 다음 명령으로 모든 로캘을 설치한 뒤 게임을 다시 시작하십시오:\n"
+                     "sudo apt-get install locales-all\n"
+                     "또는 sudo dpkg-reconfigure locales 에서 %2을(를) 선택하십시오.\n\n"
+                     "遊戲「%1」需要語系 %2 才能正確顯示文字，但本機尚未安裝。請以下列指令安裝所有語系後重新啟動遊戲：\n"
+                     "sudo apt-get install locales-all\n"
+                     "或執行 sudo dpkg-reconfigure locales 並選取 %2。")
+          .arg(game, locale);
+  prompt.Ask(owner, text, kCaption, Prompt::Buttons::Ok, Prompt::Icon::Exclamation);
+}
+
 }  // namespace tarvex

@@ -17,4 +17,8 @@ void TellWineMissing(Prompt& prompt, QWidget* owner, const QString& game);
 // 64-bit ones, with the commands that bring 32-bit wine.
 void TellWine32Missing(Prompt& prompt, QWidget* owner, const QString& game);
 
+// Tells the user that game `game` needs the locale `locale`, which the system lacks, so its
+// texts may be garbled, and how to install it (every locale, or this one).
+void TellLocaleMissing(Prompt& prompt, QWidget* owner, const QString& game, const QString& locale);
+
 }  // namespace tarvex

@@ -73,6 +73,7 @@ QString InstallerLock(const QString& gameKey) {
 QString ProgramLogFolder() { return XdgFolder("XDG_CACHE_HOME", ".cache") + QStringLiteral("Tarvex/logs/"); }
 QString ProgramLog(const QString& gameKey) { return ProgramLogFolder() + gameKey + QStringLiteral(".log"); }
 QString PrefixLog() { return XdgFolder("XDG_CACHE_HOME", ".cache") + QStringLiteral("Tarvex/wine-prefix.log"); }
+QString SettingsFile() { return XdgFolder("XDG_CONFIG_HOME", ".config") + QStringLiteral("Tarvex/NimboClient.conf"); }
 
 QString DesktopFolder() {
   // No desktop folder is no folder at all, never the file-system root.

@@ -28,6 +28,8 @@ QString ProgramLogFolder();
 QString ProgramLog(const QString& gameKey);
 // wine's output while it makes the launcher's prefix: $XDG_CACHE_HOME/Tarvex/wine-prefix.log.
 QString PrefixLog();
+// The user's settings: $XDG_CONFIG_HOME/Tarvex/NimboClient.conf (an INI file, read only).
+QString SettingsFile();
 QString DesktopFolder();  // empty when the user has none
 QString DownloadFolder();
 // The client as installed: the target of every game shortcut, whatever path runs now.

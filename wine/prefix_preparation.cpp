@@ -3,6 +3,7 @@
 #include "platform/paths.h"
 #include "platform/program_environment.h"
 #include "platform/trace.h"
+#include "wine/font_replacements.h"
 #include "wine/wine.h"
 
 #include <QDir>
@@ -111,6 +112,9 @@ Preparation Prepare(const QString& logFile, const std::atomic<bool>& cancelled, 
   if (const Run boot = RunToEnd(wine, {QStringLiteral("wineboot"), mode}, logFile, &cancelled, deadline, true);
       boot != Run::Done)
     return fail(boot);
+  // Into every prefix made or updated, so an update keeps them.
+  if (!ApplyFontReplacements(wine, PreparationEnvironment(), logFile))
+    Trace(QStringLiteral("----------font replacements not written----------\n"));
   // The server writes the registry when it ends, a few seconds after wineboot's programs.
   if (const QString server = ServerExecutable(wine); !server.isEmpty()) {
     if (const Run ended = RunToEnd(server, {QStringLiteral("-w")}, logFile, &cancelled, deadline, false);

@@ -23,7 +23,8 @@ inline bool IsPrefixReady() { return CurrentPrefixState() == PrefixState::Ready;
 
 enum class Preparation { Ready, Failed, Cancelled };
 // Makes or updates the prefix when it is not ready (wineboot --init, or --update for one
-// that exists), waiting at most `limit`, and links the Box folder. wineboot runs at low
+// that exists) and writes the font replacements East Asian games need into it
+// (font_replacements.h), waiting at most `limit`, and links the Box folder. wineboot runs at low
 // priority in a session of its own and without a display, so that wine shows none of its
 // windows (the "being updated" dialog, prompts): the launcher's windows say what happens.
 // A preparation that fails, is cancelled or runs out of time ends the prefix's server and

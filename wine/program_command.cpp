@@ -5,6 +5,7 @@
 #include "platform/trace.h"
 #include "platform/worker_threads.h"
 #include "wine/prefix_preparation.h"
+#include "wine/program_locale.h"
 #include "wine/program_log.h"
 #include "wine/windows_program.h"
 #include "wine/wine.h"
@@ -49,8 +50,16 @@ ProgramCommand CommandFor(const QString& program, const QStringList& arguments) 
   if (WindowsMachineOf(program) == WindowsMachine::None || wine.isEmpty())
     return {program, arguments, folder, ProgramEnvironment(), QString()};
   const QString workingDirectory = wine::FolderInPrefix(folder);
+  QProcessEnvironment environment = wine::Environment(ProgramEnvironment(), workingDirectory);
+  wine::UseProgramLocale(program, GameKeyOf(program), environment);
   return {wine, QStringList{wine::WindowsPath(program, paths::BoxFolder())} + arguments, workingDirectory,
-          wine::Environment(ProgramEnvironment(), workingDirectory), paths::ProgramLog(GameKeyOf(program))};
+          environment, paths::ProgramLog(GameKeyOf(program))};
+}
+
+QString MissingLocale(const QString& program) {
+  if (WindowsMachineOf(program) == WindowsMachine::None) return QString();
+  const wine::ProgramLocale locale = wine::LocaleOfProgram(program, GameKeyOf(program), ProgramEnvironment());
+  return locale.installed ? QString() : locale.name;
 }
 
 Runnability CheckRunnable(const QString& program) {

@@ -20,7 +20,12 @@ struct ProgramCommand {
   QProcessEnvironment environment;
   QString logFile;  // empty: output goes where the launcher's goes
 };
+// A Windows program runs under the locale its language needs (wine/program_locale.h).
 ProgramCommand CommandFor(const QString& program, const QStringList& arguments);
+
+// The locale a Windows program needs that the system lacks, for the user to be told; empty
+// when it has it, or when the program runs under the user's own. The program starts anyway.
+QString MissingLocale(const QString& program);
 
 // Whether `program` can start here. Checked before a game or installer is started, so the
 // user can be told why not.

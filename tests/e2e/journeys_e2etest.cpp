@@ -315,7 +315,11 @@ TEST_F(JourneyTest, WindowsClientGameInstallsUnderWineAndStartsAtItsWindowsPath)
   constexpr int kWineTimeoutMs = 240000;
   PortalProcess portal({"--windows-programs", TARVEX_WINDOWS_PROGRAMS, "--windows", "hero", "--sha256", "hero=right"});
   m_desktop.LeaveToken("CLIENTG1");
-  LauncherProcess launcher(portal.Host(), {});
+  // The user's locale is English; the game is Korean.
+  QProcessEnvironment english;
+  english.insert("LC_ALL", "C.UTF-8");
+  english.insert("LANG", "en_US.UTF-8");
+  LauncherProcess launcher(portal.Host(), {}, english);
   const QString started = m_desktop.GamesFolder() + "/hero/start.log";
   ASSERT_TRUE(WaitUntil([&] { return QFile::exists(started); }, kWineTimeoutMs)) << launcher.Output().toStdString();
   const QString shortcut = m_desktop.DesktopFolder() + QStringLiteral("/히어로.desktop");
@@ -324,8 +328,10 @@ TEST_F(JourneyTest, WindowsClientGameInstallsUnderWineAndStartsAtItsWindowsPath)
   WaitUntil([] { return false; }, 3000);
   QFile start(started);
   ASSERT_TRUE(start.open(QIODevice::ReadOnly));
+  // It ran under its own code page, Korean (949), and a Korean word came through it whole.
   EXPECT_EQ(QString::fromUtf8(start.readAll()).split('\n', Qt::SkipEmptyParts),
-            QStringList({"C:\\Tarvex\\Box\\games\\hero\\hero.exe|C:\\Tarvex\\Box\\games\\hero"}));
+            QStringList({QStringLiteral("C:\\Tarvex\\Box\\games\\hero\\hero.exe|C:\\Tarvex\\Box\\games\\hero|949|"
+                                        "게임")}));
   QFile arguments(m_desktop.GamesFolder() + "/hero/args.log");
   ASSERT_TRUE(arguments.open(QIODevice::ReadOnly));
   EXPECT_EQ(QString::fromUtf8(arguments.readAll()).split('\n', Qt::SkipEmptyParts), QStringList({"PARAMS123"}));

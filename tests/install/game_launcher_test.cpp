@@ -168,7 +168,7 @@ TEST_F(GameLauncherTest, BadNameOrMissingDesktopStillStartsTheGame) {
   EXPECT_EQ(m_starter.Calls().size(), 2u);
 }
 
-TEST_F(GameLauncherTest, WindowsGameWithoutWineIsNamedOnceAndNotStarted) {
+TEST_F(GameLauncherTest, WindowsGameWithoutWineOrItsLocaleIsNamed) {
   Install(QStringLiteral("k"));
   QFile exe(paths::GameExecutable(QStringLiteral("k")));
   ASSERT_TRUE(exe.open(QIODevice::WriteOnly));
@@ -195,6 +195,18 @@ TEST_F(GameLauncherTest, WindowsGameWithoutWineIsNamedOnceAndNotStarted) {
   EXPECT_EQ(m_starter.Calls().size(), 1u);
   EXPECT_EQ(m_prompt.asked.size(), 2u);
 
+  // A locale the system lacks: the game starts all the same, and what to install is said
+  // once in the launcher's run.
+  const auto restoreLocale = qScopeGuard([] { qunsetenv("TARVEX_GAME_LOCALE"); });
+  qputenv("TARVEX_GAME_LOCALE", "xx_XX.UTF-8");
+  m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game/12345678"));
+  m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game/12345678"));
+  EXPECT_EQ(m_starter.Calls().size(), 3u);
+  ASSERT_EQ(m_prompt.asked.size(), 3u);
+  EXPECT_TRUE(m_prompt.asked[2][0].contains(QStringLiteral("xx_XX.UTF-8")));
+  EXPECT_TRUE(m_prompt.asked[2][0].contains(QStringLiteral("sudo apt-get install locales-all")));
+  EXPECT_TRUE(m_prompt.asked[2][0].contains(QStringLiteral("sudo dpkg-reconfigure locales")));
+
   // A 32-bit game, and that wine has no 32-bit loader beside it: the commands that bring one.
   QByteArray head(0x40, '\0');
   head[0] = 'M';
@@ -204,9 +216,9 @@ TEST_F(GameLauncherTest, WindowsGameWithoutWineIsNamedOnceAndNotStarted) {
   exe.write(head + QByteArray("PE\0\0\x4c\x01", 6) + QByteArray(64, '\0'));
   exe.close();
   m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game/12345678"));
-  EXPECT_EQ(m_starter.Calls().size(), 1u);
-  ASSERT_EQ(m_prompt.asked.size(), 3u);
-  EXPECT_TRUE(m_prompt.asked[2][0].contains(QStringLiteral("sudo dpkg --add-architecture i386")));
+  EXPECT_EQ(m_starter.Calls().size(), 3u);
+  ASSERT_EQ(m_prompt.asked.size(), 4u);
+  EXPECT_TRUE(m_prompt.asked[3][0].contains(QStringLiteral("sudo dpkg --add-architecture i386")));
 
   // 32-bit wine installed beside it: the game starts where the kernel runs 32-bit programs;
   // where it does not, the user learns that, not the commands they have already run.
@@ -217,12 +229,12 @@ TEST_F(GameLauncherTest, WindowsGameWithoutWineIsNamedOnceAndNotStarted) {
   loader.close();
   m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game/12345678"));
   if (wine::KernelRuns32BitPrograms()) {
-    EXPECT_EQ(m_starter.Calls().size(), 2u);
+    EXPECT_EQ(m_starter.Calls().size(), 4u);
   } else {
-    EXPECT_EQ(m_starter.Calls().size(), 1u);
-    ASSERT_EQ(m_prompt.asked.size(), 4u);
-    EXPECT_TRUE(m_prompt.asked[3][0].contains(QStringLiteral("IA-32")));
-    EXPECT_FALSE(m_prompt.asked[3][0].contains(QStringLiteral("apt-get")));
+    EXPECT_EQ(m_starter.Calls().size(), 3u);
+    ASSERT_EQ(m_prompt.asked.size(), 5u);
+    EXPECT_TRUE(m_prompt.asked[4][0].contains(QStringLiteral("IA-32")));
+    EXPECT_FALSE(m_prompt.asked[4][0].contains(QStringLiteral("apt-get")));
   }
 }
 

@@ -22,6 +22,7 @@ done
 if grep -q 'tarvex-portal\|/tests/' "$work/contents"; then echo "test tools in the package"; exit 1; fi
 # Web games need no wine: recommended, never required.
 dpkg-deb -f "$package" Recommends | grep -qw wine || { echo "wine is not recommended"; exit 1; }
+dpkg-deb -f "$package" Recommends | grep -qw locales-all || { echo "locales-all is not recommended"; exit 1; }
 if dpkg-deb -f "$package" Depends | grep -qw wine; then echo "wine is required"; exit 1; fi
 
 # Debian's own checks: no lintian error or warning (the overrides say why where one is

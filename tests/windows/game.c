@@ -1,11 +1,23 @@
 /* A Windows game as the portal's installers leave it: it records how it was started in
    files beside itself (its arguments; the browser-engine switches it found in its
-   environment; the path it runs at and its working folder), then stays up for a second
-   like a program that starts. */
+   environment; the path it runs at, its working folder, its ANSI code page and a Korean
+   word passed through that code page and back, in UTF-8), then stays up for a second like
+   a program that starts. Its version resource (game.rc) says it is Korean. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <windows.h>
+
+/* The word "게임" ("game") as a non-Unicode game keeps it, in the ANSI code page, and back:
+   question marks where the code page has no Hangul. */
+static void AnsiRoundTrip(char* utf8, int size) {
+  static const wchar_t word[] = L"\xac8c\xc784";
+  char ansi[16];
+  wchar_t back[8];
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, word, -1, ansi, sizeof ansi, NULL, NULL);
+  const int units = bytes > 0 ? MultiByteToWideChar(CP_ACP, 0, ansi, -1, back, 8) : 0;
+  if (units == 0 || WideCharToMultiByte(CP_UTF8, 0, back, -1, utf8, size, NULL, NULL) == 0) utf8[0] = '\0';
+}
 
 static void AppendLine(const char* folder, const char* name, const char* text) {
   char path[MAX_PATH * 2];
@@ -35,8 +47,10 @@ int main(int argc, char** argv) {
   AppendLine(folder, "engine-switches.log", switches ? switches : "");
   char where[MAX_PATH];
   if (GetCurrentDirectoryA(sizeof where, where) == 0) where[0] = '\0';
-  char started[MAX_PATH * 2 + 2];
-  snprintf(started, sizeof started, "%s|%s", self, where);
+  char word[32];
+  AnsiRoundTrip(word, sizeof word);
+  char started[MAX_PATH * 2 + 64];
+  snprintf(started, sizeof started, "%s|%s|%u|%s", self, where, GetACP(), word);
   AppendLine(folder, "start.log", started);
   Sleep(1000);
   return 0;

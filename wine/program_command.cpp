@@ -40,9 +40,7 @@ Runnability CheckRunnable(const QString& program) {
   return Runnability::Runs;
 }
 
-bool ProcessProgramStarter::StartDetached(const QString& program, const QStringList& arguments) {
-  const ProgramCommand command = CommandFor(program, arguments);
-  QProcess process;
+void ConfigureProcess(QProcess& process, const QString& program, const ProgramCommand& command) {
   process.setProgram(command.program);
   process.setArguments(command.arguments);
   process.setWorkingDirectory(command.workingDirectory);
@@ -55,6 +53,11 @@ bool ProcessProgramStarter::StartDetached(const QString& program, const QStringL
     process.setStandardOutputFile(command.logFile, QIODevice::Append);
     process.setStandardErrorFile(command.logFile, QIODevice::Append);
   }
+}
+
+bool ProcessProgramStarter::StartDetached(const QString& program, const QStringList& arguments) {
+  QProcess process;
+  ConfigureProcess(process, program, CommandFor(program, arguments));
   return process.startDetached();
 }
 

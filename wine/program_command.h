@@ -2,6 +2,7 @@
 
 #include "platform/program_starter.h"
 
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -30,6 +31,10 @@ enum class Runnability {
   Needs32BitWine,  // a 32-bit Windows program, and the wine here runs 64-bit programs only
 };
 Runnability CheckRunnable(const QString& program);
+
+// Sets `process` up to run `command`, the command of `program`: for a Windows program the
+// Box folder's link in the prefix is made and the log prepared.
+void ConfigureProcess(QProcess& process, const QString& program, const ProgramCommand& command);
 
 // The real starter.
 class ProcessProgramStarter final : public ProgramStarter {

@@ -1,7 +1,8 @@
 /* A Windows game as the portal's installers leave it: it records how it was started in
    files beside itself (its arguments; the browser-engine switches it found in its
-   environment; the path it runs at and its working folder), then stays up for a second
-   like a program that starts. */
+   environment; the path it runs at and its working folder), then shows a window for a
+   second like a program that starts, or for TARVEX_GAME_SECONDS seconds when that is set
+   (a game that hangs: it ignores being asked to close). */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -14,6 +15,29 @@ static void AppendLine(const char* folder, const char* name, const char* text) {
   if (!file) return;
   fprintf(file, "%s\n", text);
   fclose(file);
+}
+
+static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) return 0;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static void ShowWindowForAWhile(void) {
+  const char* seconds = getenv("TARVEX_GAME_SECONDS");
+  const DWORD until = GetTickCount() + (seconds ? (DWORD)atoi(seconds) * 1000 : 1000);
+  WNDCLASSA windowClass = {0};
+  windowClass.lpfnWndProc = WindowProcedure;
+  windowClass.hInstance = GetModuleHandleA(NULL);
+  windowClass.lpszClassName = "TarvexTestGame";
+  RegisterClassA(&windowClass);
+  HWND window = CreateWindowA("TarvexTestGame", "Tarvex test game", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 240,
+                              NULL, NULL, windowClass.hInstance, NULL);
+  while (window && GetTickCount() < until) {
+    MSG message;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    MsgWaitForMultipleObjects(0, NULL, FALSE, 100, QS_ALLINPUT);
+  }
+  if (!window) Sleep(1000);
 }
 
 int main(int argc, char** argv) {
@@ -38,6 +62,6 @@ int main(int argc, char** argv) {
   char started[MAX_PATH * 2 + 2];
   snprintf(started, sizeof started, "%s|%s", self, where);
   AppendLine(folder, "start.log", started);
-  Sleep(1000);
+  ShowWindowForAWhile();
   return 0;
 }

@@ -78,7 +78,7 @@ void ClickCloseButton(const WindowInfo& window) {
 }
 
 // Runs `program` to its end; its exit code (-1 when it did not end in time) and output.
-std::pair<int, QString> Run(const QString& program, const QStringList& arguments) {
+std::pair<int, QString> RunProgram(const QString& program, const QStringList& arguments) {
   QProcess process;
   process.setProcessChannelMode(QProcess::MergedChannels);
   process.start(program, arguments);
@@ -89,7 +89,7 @@ std::pair<int, QString> Run(const QString& program, const QStringList& arguments
 
 // The launcher's companion command, beside it.
 std::pair<int, QString> RunCompanion(const QStringList& arguments) {
-  return Run(QFileInfo(TARVEX_CLIENT_EXE).absolutePath() + "/nimbo-game", arguments);
+  return RunProgram(QFileInfo(TARVEX_CLIENT_EXE).absolutePath() + "/nimbo-game", arguments);
 }
 
 QString FileText(const QString& path) {
@@ -102,7 +102,7 @@ QStringList GameWindows(int count, int timeoutMs) {
   QStringList windows;
   WaitUntil(
       [&] {
-        windows = Run("xdotool", {"search", "--name", "^Tarvex test game$"}).second.split('\n', Qt::SkipEmptyParts);
+        windows = RunProgram("xdotool", {"search", "--name", "^Tarvex test game$"}).second.split('\n', Qt::SkipEmptyParts);
         return windows.size() >= count;
       },
       timeoutMs);
@@ -357,7 +357,7 @@ TEST_F(JourneyTest, WindowsClientGameInstallsUnderWineAndStartsAtItsWindowsPath)
   hanging.insert("TARVEX_GAME_SECONDS", "600");
   LauncherProcess launcher(portal.Host(), {}, hanging);
   const std::shared_ptr<void> stopGames(nullptr, [](void*) {
-    for (const QString& key : {"hero", "other"}) RunCompanion({"--yes", "stop", key});
+    for (const char* key : {"hero", "other"}) RunCompanion({"--yes", "stop", key});
   });
   const QString started = m_desktop.GamesFolder() + "/hero/start.log";
   ASSERT_TRUE(WaitUntil([&] { return QFile::exists(started); }, kWineTimeoutMs)) << launcher.Output().toStdString();
@@ -389,7 +389,7 @@ TEST_F(JourneyTest, WindowsClientGameInstallsUnderWineAndStartsAtItsWindowsPath)
   const QString data = qEnvironmentVariable("XDG_DATA_HOME");
   const QString menuEntry = data + "/applications/tarvex-hero.desktop";
   for (const QString& entry : {shortcut, menuEntry}) {
-    const auto [validated, complaints] = Run("desktop-file-validate", {entry});
+    const auto [validated, complaints] = RunProgram("desktop-file-validate", {entry});
     EXPECT_EQ(validated, 0) << entry.toStdString() << complaints.toStdString();
     EXPECT_TRUE(FileText(entry).contains("\nIcon=tarvex-hero\n")) << entry.toStdString();
   }
@@ -401,7 +401,7 @@ TEST_F(JourneyTest, WindowsClientGameInstallsUnderWineAndStartsAtItsWindowsPath)
             QSize(largest, largest));
   const QStringList gameWindows = GameWindows(1, kWineTimeoutMs);
   ASSERT_EQ(gameWindows.size(), 1);
-  const QString windowClass = Run("xprop", {"-id", gameWindows[0], "WM_CLASS"}).second.section('"', 3, 3);
+  const QString windowClass = RunProgram("xprop", {"-id", gameWindows[0], "WM_CLASS"}).second.section('"', 3, 3);
   EXPECT_FALSE(windowClass.isEmpty());
   EXPECT_TRUE(FileText(menuEntry).contains("\nStartupWMClass=" + windowClass + "\n")) << windowClass.toStdString();
 

@@ -295,7 +295,8 @@ TEST_F(JourneyTest, ClientGameIsDownloadedInstalledStartedAndGetsItsShortcut) {
   const QString text = QString::fromUtf8(entry.readAll());
   // The shortcut starts the installed client, whatever copy runs now, with field 4.
   EXPECT_TRUE(text.contains(QStringLiteral("Exec=\"%1\" \"srv7\"").arg(TARVEX_INSTALLED_CLIENT))) << text.toStdString();
-  EXPECT_TRUE(text.contains("Icon=" + m_desktop.GamesFolder() + "/hero/hero.ico"));
+  // The installer's hero.ico, as a PNG in the icon theme.
+  EXPECT_TRUE(text.contains("\nIcon=tarvex-hero\n")) << text.toStdString();
   EXPECT_FALSE(text.contains("MimeType"));
   EXPECT_TRUE(QFileInfo(shortcut).isExecutable());
   ASSERT_TRUE(WaitUntil([] { return !HasWindow(kLoadTitle); }, kTimeoutMs));

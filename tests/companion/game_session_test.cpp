@@ -3,12 +3,18 @@
 #include "install/isolated_home.h"
 #include "platform/paths.h"
 
+#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QSettings>
+#include <QStandardPaths>
+#include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <mutex>
 
 namespace tarvex {
 namespace {
@@ -43,5 +49,79 @@ TEST(GameSession, GamesRunThroughGameModeUnlessItIsTurnedOff) {
   EXPECT_EQ(WithGameMode(game).program, "/games/k/k");
 }
 
+// The desktop's screen saver, as a stand-in that records what it is asked.
+class FakeScreenSaver final : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+
+ public:
+  QStringList Calls() const {
+    const std::lock_guard lock(m_mutex);
+    return m_calls;
+  }
+
+ public slots:
+  uint Inhibit(const QString& application, const QString&) {
+    const std::lock_guard lock(m_mutex);
+    m_calls << "Inhibit " + application;
+    return 42;
+  }
+  void UnInhibit(uint cookie) {
+    const std::lock_guard lock(m_mutex);
+    m_calls << "UnInhibit " + QString::number(cookie);
+  }
+
+ private:
+  mutable std::mutex m_mutex;
+  QStringList m_calls;
+};
+
+// The screen saver is kept off while the game runs and let go of when it ends, also when
+// it crashes. The screen saver answers on a session bus of the test's own, from a thread
+// of its own (the companion's calls block until answered).
+TEST(GameSession, TheScreenSaverIsOffWhileTheGameRunsAndBackWhenItEnds) {
+  if (QStandardPaths::findExecutable("dbus-daemon").isEmpty()) GTEST_SKIP() << "needs dbus-daemon";
+  QProcess daemon;
+  daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+  ASSERT_TRUE(daemon.waitForReadyRead(30000));
+  const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+  const auto restore = qScopeGuard([&, saved = qgetenv("DBUS_SESSION_BUS_ADDRESS")] {
+    qputenv("DBUS_SESSION_BUS_ADDRESS", saved);
+    qunsetenv("TARVEX_GAMEMODE");
+    daemon.kill();
+    daemon.waitForFinished();
+  });
+  qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
+  qputenv("TARVEX_GAMEMODE", "0");
+
+  QThread thread;
+  thread.start();
+  FakeScreenSaver screenSaver;
+  screenSaver.moveToThread(&thread);
+  bool registered = false;
+  QMetaObject::invokeMethod(
+      &screenSaver,
+      [&] {
+        QDBusConnection bus = QDBusConnection::connectToBus(address, "screen-saver");
+        registered = bus.registerService("org.freedesktop.ScreenSaver") &&
+                     bus.registerObject("/org/freedesktop/ScreenSaver", &screenSaver, QDBusConnection::ExportAllSlots);
+      },
+      Qt::BlockingQueuedConnection);
+  const auto stopThread = qScopeGuard([&] {
+    QMetaObject::invokeMethod(
+        &screenSaver, [&] { QDBusConnection::disconnectFromBus("screen-saver"); }, Qt::BlockingQueuedConnection);
+    thread.quit();
+    thread.wait();
+  });
+  ASSERT_TRUE(registered);
+
+  EXPECT_EQ(RunGame("/bin/sh", {"-c", "exit 3"}), 3);
+  EXPECT_EQ(RunGame("/bin/sh", {"-c", "kill -SEGV $$"}), -1);
+  EXPECT_EQ(screenSaver.Calls(),
+            (QStringList{"Inhibit NimboClient", "UnInhibit 42", "Inhibit NimboClient", "UnInhibit 42"}));
+}
+
 }  // namespace
 }  // namespace tarvex
+
+#include "game_session_test.moc"

@@ -405,6 +405,12 @@ TEST_F(JourneyTest, WindowsClientGameInstallsUnderWineAndStartsAtItsWindowsPath)
   const QString windowClass = RunProgram("xprop", {"-id", gameWindows[0], "WM_CLASS"}).second.section('"', 3, 3);
   EXPECT_FALSE(windowClass.isEmpty());
   EXPECT_TRUE(FileText(menuEntry).contains("\nStartupWMClass=" + windowClass + "\n")) << windowClass.toStdString();
+  // The game runs under the companion, which keeps the screen saver off until it ends.
+  const QString gamePid = RunProgram("xprop", {"-id", gameWindows[0], "_NET_WM_PID"}).second.section(" = ", 1).trimmed();
+  const QByteArray gameStat = FileText("/proc/" + gamePid + "/stat").toUtf8();
+  const QString parent = QString::fromLatin1(gameStat.mid(gameStat.lastIndexOf(')') + 2).split(' ').value(1));
+  EXPECT_EQ(QFileInfo("/proc/" + parent + "/exe").symLinkTarget(), QFileInfo(TARVEX_CLIENT_EXE).absolutePath() + "/nimbo-game")
+      << gamePid.toStdString();
 
   // Stop, from the entry, while another game runs in the same prefix: that one runs on.
   const QString otherFolder = m_desktop.GamesFolder() + "/other";

@@ -5,7 +5,7 @@
 #include "platform/hosts.h"
 #include "platform/message_box_prompt.h"
 #include "platform/window_registry.h"
-#include "wine/program_command.h"
+#include "install/game_starter.h"
 #include "wine/warm_prefix.h"
 
 #include <QStringList>
@@ -47,7 +47,7 @@ class CNimboClientApp final {
   QStringList m_launchArguments;
   MessageBoxPrompt m_prompt;
   DesktopDefaultBrowser m_defaultBrowser;
-  ProcessProgramStarter m_programStarter;
+  GameStarter m_programStarter;
   SystemClock m_clock;
   std::unique_ptr<BrowserRuntime> m_runtime;
   std::unique_ptr<InstanceHandover> m_handover;

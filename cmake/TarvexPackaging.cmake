@@ -47,9 +47,11 @@ function(tarvex_gzip_file source target)
 endfunction()
 tarvex_gzip_file(${CMAKE_SOURCE_DIR}/packaging/changelog.Debian.in changelog.Debian)
 tarvex_gzip_file(${CMAKE_SOURCE_DIR}/packaging/NimboClient.1 NimboClient.1)
+tarvex_gzip_file(${CMAKE_SOURCE_DIR}/packaging/nimbo-game.1 nimbo-game.1)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz ${CMAKE_SOURCE_DIR}/packaging/copyright
         DESTINATION ${TARVEX_DOCDIR})
-install(FILES ${CMAKE_BINARY_DIR}/packaging/NimboClient.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/NimboClient.1.gz ${CMAKE_BINARY_DIR}/packaging/nimbo-game.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 # lintian's warnings that do not apply here, each with its reason.
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
         RENAME ${CPACK_PACKAGE_NAME})

@@ -42,6 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TARVEX_FUZZ_REQUIRE(IsDirectlyInside(paths::DesktopFolder() + name + QStringLiteral(".desktop"), paths::DesktopFolder()),
                       detail);
   const tarvex::launch::Shortcut shortcut{name, arguments, paths::GameIcon(key), key};
-  tarvex::fuzz::CheckDesktopEntry(shortcut, launcher, tarvex::DesktopEntryText(shortcut, launcher));
+  tarvex::fuzz::CheckDesktopEntry(shortcut, launcher, launcher + QStringLiteral("-game"),
+                                  tarvex::DesktopEntryText(shortcut, launcher, launcher + QStringLiteral("-game")));
   return 0;
 }

@@ -31,7 +31,8 @@ void CheckShortcut(const launch::Shortcut& shortcut, const QString& key, const Q
                       address);
   TARVEX_FUZZ_REQUIRE(shortcut.icon == paths::GameIcon(key), address);
   const QString launcher = paths::InstalledClient();
-  tarvex::fuzz::CheckDesktopEntry(shortcut, launcher, tarvex::DesktopEntryText(shortcut, launcher));
+  const QString companion = paths::InstalledCompanion();
+  tarvex::fuzz::CheckDesktopEntry(shortcut, launcher, companion, tarvex::DesktopEntryText(shortcut, launcher, companion));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "install/desktop_shortcut.h"
 #include "install/launch_decision.h"
+#include "install/theme_icon.h"
 #include "install/wine_notice.h"
 #include "interfaces/views.h"
 #include "platform/overloaded.h"
@@ -72,7 +73,10 @@ void GameLauncher::StartGame(const launch::Start& start, ProgramStarter& program
                                start.launchParams.isEmpty() ? QStringList() : QStringList{start.launchParams});
   if (!start.shortcut) return;
   TraceFormat(QStringLiteral("---------创建快捷键---------%s\n"), start.shortcut->icon);
-  WriteDesktopShortcut(*start.shortcut);
+  launch::Shortcut shortcut = *start.shortcut;
+  shortcut.icon = InstallThemeIcons(shortcut.key);
+  WriteDesktopShortcut(shortcut);
+  WriteMenuEntry(shortcut);
 }
 
 }  // namespace tarvex

@@ -24,7 +24,8 @@ class GameLauncher {
   void Launch(const QString& launchAddress);
 
   // Starts the installed game with its launch parameters as its one argument, then
-  // writes the shortcut (also when the start failed). Never waits for the game.
+  // writes its icons, the shortcut and the menu entry (also when the start failed). Never
+  // waits for the game.
   static void StartGame(const launch::Start& start, ProgramStarter& programStarter);
 
  private:

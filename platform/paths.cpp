@@ -2,6 +2,7 @@
 
 #include "platform/trace.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -81,11 +82,31 @@ QString DesktopFolder() {
   return desktop.isEmpty() ? QString() : WithSlash(desktop);
 }
 
+QString ApplicationsFolder() { return XdgFolder("XDG_DATA_HOME", ".local/share") + QStringLiteral("applications/"); }
+QString MenuEntry(const QString& gameKey) {
+  return ApplicationsFolder() + QStringLiteral("tarvex-") + gameKey + QStringLiteral(".desktop");
+}
+QString IconThemeFolder() { return XdgFolder("XDG_DATA_HOME", ".local/share") + QStringLiteral("icons/hicolor/"); }
+QString ThemeIconName(const QString& gameKey) { return QStringLiteral("tarvex-") + gameKey; }
+QString ThemeIcon(const QString& gameKey, int size) {
+  return IconThemeFolder() + QStringLiteral("%1x%1/apps/").arg(size) + ThemeIconName(gameKey) + QStringLiteral(".png");
+}
+
 QString DownloadFolder() {
   return WithSlash(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation));
 }
 
 QString InstalledClient() { return QStringLiteral(TARVEX_INSTALLED_CLIENT); }
+QString InstalledCompanion() { return QStringLiteral(TARVEX_INSTALLED_COMPANION); }
+
+QString Companion() {
+  const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/" TARVEX_COMPANION_NAME);
+  return QFileInfo(beside).isExecutable() ? beside : InstalledCompanion();
+}
+
+QString SettingsFile() {
+  return XdgFolder("XDG_CONFIG_HOME", ".config") + QStringLiteral("Tarvex/NimboClient.conf");
+}
 
 std::optional<QString> GetBrowserCachePath() {
   const QString home = QDir::homePath();

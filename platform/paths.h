@@ -31,9 +31,24 @@ QString PrefixLog();
 // The user's settings: $XDG_CONFIG_HOME/Tarvex/NimboClient.conf (an INI file, read only).
 QString SettingsFile();
 QString DesktopFolder();  // empty when the user has none
+// The applications menu: $XDG_DATA_HOME/applications/, and a game's entry in it,
+// tarvex-KEY.desktop.
+QString ApplicationsFolder();
+QString MenuEntry(const QString& gameKey);
+// The user's hicolor icon theme, $XDG_DATA_HOME/icons/hicolor/, and a game's icon in it:
+// the name tarvex-KEY, a PNG file per size, SIZExSIZE/apps/tarvex-KEY.png.
+QString IconThemeFolder();
+QString ThemeIconName(const QString& gameKey);
+QString ThemeIcon(const QString& gameKey, int size);
 QString DownloadFolder();
 // The client as installed: the target of every game shortcut, whatever path runs now.
 QString InstalledClient();
+// The companion command (installed beside the client) that the games' desktop actions run.
+QString InstalledCompanion();
+// The companion that runs games: the one beside the running program, else the installed one.
+QString Companion();
+// The launcher's settings: $XDG_CONFIG_HOME/Tarvex/NimboClient.conf.
+QString SettingsFile();
 // The browser's persistent profile and cache ($XDG_CACHE_HOME/Wexlod); none when the
 // user's cache location cannot be determined.
 std::optional<QString> GetBrowserCachePath();

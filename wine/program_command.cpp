@@ -26,22 +26,6 @@ QString GameKeyOf(const QString& program) {
   return name;
 }
 
-bool StartCommand(const ProgramCommand& command, const QString& program) {
-  QProcess process;
-  process.setProgram(command.program);
-  process.setArguments(command.arguments);
-  process.setWorkingDirectory(command.workingDirectory);
-  process.setProcessEnvironment(command.environment);
-  if (!command.logFile.isEmpty()) {
-    // The link must be there before the game is looked for through it.
-    wine::LinkBox();
-    PrepareProgramLog(GameKeyOf(program));
-    process.setStandardOutputFile(command.logFile, QIODevice::Append);
-    process.setStandardErrorFile(command.logFile, QIODevice::Append);
-  }
-  return process.startDetached();
-}
-
 }  // namespace
 
 ProgramCommand CommandFor(const QString& program, const QStringList& arguments) {
@@ -72,17 +56,40 @@ Runnability CheckRunnable(const QString& program) {
   return Runnability::Runs;
 }
 
+void ConfigureProcess(QProcess& process, const QString& program, const ProgramCommand& command) {
+  process.setProgram(command.program);
+  process.setArguments(command.arguments);
+  process.setWorkingDirectory(command.workingDirectory);
+  process.setProcessEnvironment(command.environment);
+  if (!command.logFile.isEmpty()) {
+    // The link must be there before the game is looked for through it.
+    wine::LinkBox();
+    PrepareProgramLog(GameKeyOf(program));
+    process.setStandardOutputFile(command.logFile, QIODevice::Append);
+    process.setStandardErrorFile(command.logFile, QIODevice::Append);
+  }
+}
+
+bool PrefixReadyFor(const ProgramCommand& command) {
+  if (command.logFile.isEmpty() || wine::IsPrefixReady()) return true;
+  static const std::atomic<bool> kNeverCancelled{false};
+  if (wine::PreparePrefix(PreparePrefixLog(), kNeverCancelled, kPrepareLimit) == wine::Preparation::Ready) return true;
+  TraceFormat(QStringLiteral("----------no wine prefix for----------%s\n"), command.program);
+  return false;
+}
+
 bool ProcessProgramStarter::StartDetached(const QString& program, const QStringList& arguments) {
   const ProgramCommand command = CommandFor(program, arguments);
-  if (command.logFile.isEmpty() || wine::IsPrefixReady()) return StartCommand(command, program);
+  const auto start = [program, command] {
+    QProcess process;
+    ConfigureProcess(process, program, command);
+    return process.startDetached();
+  };
+  if (command.logFile.isEmpty() || wine::IsPrefixReady()) return start();
   // A prefix that went missing, or is older than the wine installed since, is made first,
   // off the GUI thread and without wine's own windows; the game starts once it is ready.
-  StartWorker([command, program] {
-    static const std::atomic<bool> kNeverCancelled{false};
-    if (wine::PreparePrefix(PreparePrefixLog(), kNeverCancelled, kPrepareLimit) == wine::Preparation::Ready)
-      StartCommand(command, program);
-    else
-      TraceFormat(QStringLiteral("----------game not started, no wine prefix----------%s\n"), program);
+  StartWorker([start, command] {
+    if (PrefixReadyFor(command)) start();
   });
   return true;
 }

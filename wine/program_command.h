@@ -2,6 +2,7 @@
 
 #include "platform/program_starter.h"
 
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -36,6 +37,15 @@ enum class Runnability {
                    // or the kernel runs no 32-bit programs
 };
 Runnability CheckRunnable(const QString& program);
+
+// Sets `process` up to run `command`, the command of `program`: for a Windows program the
+// Box folder's link in the prefix is made and the log prepared.
+void ConfigureProcess(QProcess& process, const QString& program, const ProgramCommand& command);
+
+// Makes the launcher's prefix when `command` runs a Windows program and the prefix is not
+// ready (missing, or made with another wine), without wine's own windows. Blocks for as
+// long as that takes, minutes at most: not on the GUI thread. False when there is no prefix.
+bool PrefixReadyFor(const ProgramCommand& command);
 
 // The real starter.
 class ProcessProgramStarter final : public ProgramStarter {

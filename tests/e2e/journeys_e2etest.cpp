@@ -7,13 +7,18 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 
 #include <csignal>
 
@@ -70,6 +75,38 @@ int KillRenderers(qint64 root) {
 void ClickCloseButton(const WindowInfo& window) {
   const QPoint at = window.geometry.topLeft() + QPoint(window.geometry.width() - 14, 15);
   QProcess::execute("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+}
+
+// Runs `program` to its end; its exit code (-1 when it did not end in time) and output.
+std::pair<int, QString> RunProgram(const QString& program, const QStringList& arguments) {
+  QProcess process;
+  process.setProcessChannelMode(QProcess::MergedChannels);
+  process.start(program, arguments);
+  const bool ended = process.waitForFinished(kTimeoutMs);
+  return {ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          QString::fromUtf8(process.readAll())};
+}
+
+// The launcher's companion command, beside it.
+std::pair<int, QString> RunCompanion(const QStringList& arguments) {
+  return RunProgram(QFileInfo(TARVEX_CLIENT_EXE).absolutePath() + "/nimbo-game", arguments);
+}
+
+QString FileText(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The windows of the Windows test game, once there are at least `count` (within `timeoutMs`).
+QStringList GameWindows(int count, int timeoutMs) {
+  QStringList windows;
+  WaitUntil(
+      [&] {
+        windows = RunProgram("xdotool", {"search", "--name", "^Tarvex test game$"}).second.split('\n', Qt::SkipEmptyParts);
+        return windows.size() >= count;
+      },
+      timeoutMs);
+  return windows;
 }
 
 class JourneyTest : public ::testing::Test {
@@ -258,7 +295,8 @@ TEST_F(JourneyTest, ClientGameIsDownloadedInstalledStartedAndGetsItsShortcut) {
   const QString text = QString::fromUtf8(entry.readAll());
   // The shortcut starts the installed client, whatever copy runs now, with field 4.
   EXPECT_TRUE(text.contains(QStringLiteral("Exec=\"%1\" \"srv7\"").arg(TARVEX_INSTALLED_CLIENT))) << text.toStdString();
-  EXPECT_TRUE(text.contains("Icon=" + m_desktop.GamesFolder() + "/hero/hero.ico"));
+  // The installer's hero.ico, as a PNG in the icon theme.
+  EXPECT_TRUE(text.contains("\nIcon=tarvex-hero\n")) << text.toStdString();
   EXPECT_FALSE(text.contains("MimeType"));
   EXPECT_TRUE(QFileInfo(shortcut).isExecutable());
   ASSERT_TRUE(WaitUntil([] { return !HasWindow(kLoadTitle); }, kTimeoutMs));
@@ -315,11 +353,16 @@ TEST_F(JourneyTest, WindowsClientGameInstallsUnderWineAndStartsAtItsWindowsPath)
   constexpr int kWineTimeoutMs = 240000;
   PortalProcess portal({"--windows-programs", TARVEX_WINDOWS_PROGRAMS, "--windows", "hero", "--sha256", "hero=right"});
   m_desktop.LeaveToken("CLIENTG1");
-  // The user's locale is English; the game is Korean.
-  QProcessEnvironment english;
-  english.insert("LC_ALL", "C.UTF-8");
-  english.insert("LANG", "en_US.UTF-8");
-  LauncherProcess launcher(portal.Host(), {}, english);
+  // The user's locale is English; the game is Korean. It stays up, its window open, until
+  // it is stopped.
+  QProcessEnvironment environment;
+  environment.insert("LC_ALL", "C.UTF-8");
+  environment.insert("LANG", "en_US.UTF-8");
+  environment.insert("TARVEX_GAME_SECONDS", "600");
+  LauncherProcess launcher(portal.Host(), {}, environment);
+  const std::shared_ptr<void> stopGames(nullptr, [](void*) {
+    for (const char* key : {"hero", "other"}) RunCompanion({"--yes", "stop", key});
+  });
   const QString started = m_desktop.GamesFolder() + "/hero/start.log";
   ASSERT_TRUE(WaitUntil([&] { return QFile::exists(started); }, kWineTimeoutMs)) << launcher.Output().toStdString();
   const QString shortcut = m_desktop.DesktopFolder() + QStringLiteral("/히어로.desktop");
@@ -346,6 +389,77 @@ TEST_F(JourneyTest, WindowsClientGameInstallsUnderWineAndStartsAtItsWindowsPath)
                                qEnvironmentVariable("HOME") + "/.local/share/applications"})
     EXPECT_TRUE(QDir(menus).entryList({"wine*"}, QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty()) << menus.toStdString();
   EXPECT_TRUE(QDir(qEnvironmentVariable("XDG_CACHE_HOME") + "/Tarvex/tmp").isEmpty());
+
+  // On the desktop: the shortcut and the menu entry are valid entries naming the PNG icon
+  // the .ico became, at its largest size, and the menu entry's class is the one the game's
+  // real window has.
+  const QString data = qEnvironmentVariable("XDG_DATA_HOME");
+  const QString menuEntry = data + "/applications/tarvex-hero.desktop";
+  for (const QString& entry : {shortcut, menuEntry}) {
+    const auto [validated, complaints] = RunProgram("desktop-file-validate", {entry});
+    EXPECT_EQ(validated, 0) << entry.toStdString() << complaints.toStdString();
+    EXPECT_TRUE(FileText(entry).contains("\nIcon=tarvex-hero\n")) << entry.toStdString();
+  }
+  QImageReader icon(m_desktop.GamesFolder() + "/hero/hero.ico");
+  int largest = 0;
+  for (int i = 0; i < icon.imageCount() && icon.jumpToImage(i); ++i) largest = std::max(largest, icon.read().width());
+  ASSERT_GT(largest, 0);
+  EXPECT_EQ(QImage(data + QStringLiteral("/icons/hicolor/%1x%1/apps/tarvex-hero.png").arg(largest)).size(),
+            QSize(largest, largest));
+  const QStringList gameWindows = GameWindows(1, kWineTimeoutMs);
+  ASSERT_EQ(gameWindows.size(), 1);
+  const QString windowClass = RunProgram("xprop", {"-id", gameWindows[0], "WM_CLASS"}).second.section('"', 3, 3);
+  EXPECT_FALSE(windowClass.isEmpty());
+  EXPECT_TRUE(FileText(menuEntry).contains("\nStartupWMClass=" + windowClass + "\n")) << windowClass.toStdString();
+  // The game runs under the companion, which keeps the screen saver off until it ends.
+  const QString gamePid = RunProgram("xprop", {"-id", gameWindows[0], "_NET_WM_PID"}).second.section(" = ", 1).trimmed();
+  const QByteArray gameStat = FileText("/proc/" + gamePid + "/stat").toUtf8();
+  const QString parent = QString::fromLatin1(gameStat.mid(gameStat.lastIndexOf(')') + 2).split(' ').value(1));
+  EXPECT_EQ(QFileInfo("/proc/" + parent + "/exe").symLinkTarget(), QFileInfo(TARVEX_CLIENT_EXE).absolutePath() + "/nimbo-game")
+      << gamePid.toStdString();
+
+  // Stop, from the entry, while another game runs in the same prefix: that one runs on.
+  const QString otherFolder = m_desktop.GamesFolder() + "/other";
+  ASSERT_TRUE(QDir().mkpath(otherFolder));
+  ASSERT_TRUE(QFile::copy(m_desktop.GamesFolder() + "/hero/hero.exe", otherFolder + "/other.exe"));
+  QProcess other;
+  QProcessEnvironment otherEnvironment = QProcessEnvironment::systemEnvironment();
+  otherEnvironment.insert("WINEPREFIX", data + "/Tarvex/wine");
+  otherEnvironment.insert("WINEDEBUG", "-all");
+  otherEnvironment.insert("TARVEX_GAME_SECONDS", "600");
+  other.setProcessEnvironment(otherEnvironment);
+  other.setWorkingDirectory(otherFolder);
+  other.start("wine", {"C:\\Tarvex\\Box\\games\\other\\other.exe"});
+  ASSERT_EQ(GameWindows(2, kWineTimeoutMs).size(), 2);
+  EXPECT_EQ(RunCompanion({"--yes", "stop", "hero"}).first, 0);
+  EXPECT_TRUE(WaitUntil([&] { return GameWindows(1, 1000).size() == 1; }, kTimeoutMs));
+  EXPECT_EQ(other.state(), QProcess::Running);
+
+  // Uninstall, with a file the user put beside the game's folder and a link in it that
+  // points out of it: both stay, as does the other game.
+  const QString beside = m_desktop.GamesFolder() + "/notes.txt";
+  const QString outside = qEnvironmentVariable("HOME") + "/saves-elsewhere";
+  for (const QString& file : {beside, outside + "/slot1.sav"}) {
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
+    QFile put(file);
+    ASSERT_TRUE(put.open(QIODevice::WriteOnly));
+  }
+  ASSERT_TRUE(QFile::link(outside, m_desktop.GamesFolder() + "/hero/saves"));
+  const QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+  const auto [uninstalled, said] = RunCompanion({"--yes", "uninstall", "hero"});
+  EXPECT_EQ(uninstalled, 0) << said.toStdString();
+  for (const QString& gone : {m_desktop.GamesFolder() + "/hero", shortcut, menuEntry,
+                              data + QStringLiteral("/icons/hicolor/%1x%1/apps/tarvex-hero.png").arg(largest),
+                              cache + "/Tarvex/logs/hero.log", cache + "/Tarvex/locks/hero.lock"})
+    EXPECT_FALSE(QFileInfo::exists(gone)) << gone.toStdString();
+  for (const QString& kept : {beside, outside + "/slot1.sav", otherFolder + "/other.exe", data + "/Tarvex/wine/system.reg"})
+    EXPECT_TRUE(QFileInfo::exists(kept)) << kept.toStdString();
+  EXPECT_EQ(other.state(), QProcess::Running);
+  const auto [again, saidAgain] = RunCompanion({"--yes", "uninstall", "hero"});
+  EXPECT_EQ(again, 2);
+  EXPECT_TRUE(saidAgain.contains(QStringLiteral("설치되어 있지 않습니다"))) << saidAgain.toStdString();
+  other.kill();
+  other.waitForFinished(kTimeoutMs);
 }
 
 TEST_F(JourneyTest, FailedDownloadLeavesTheWindowOpenAndStartsNothing) {

@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QScopeGuard>
 
 #include <gtest/gtest.h>
@@ -75,11 +76,41 @@ TEST_F(GameLauncherTest, StartsGameThenWritesExecutableShortcut) {
 
   const QString name = QStringLiteral("Mir ") + QChar(0x4E2D);
   const QString client = paths::InstalledClient();
-  EXPECT_EQ(ReadDesktop(name), QStringLiteral("[Desktop Entry]\nType=Application\nName=") + name + "\nExec=\"" + client +
-                                   "\" \"my%%20arg\"\nComment=" + client + "\nIcon=" + icon + "\nX-Tarvex-Game=mir\n");
+  const QString companion = "\"" + paths::InstalledCompanion() + "\"";
+  // Without a readable .ico the entry names the file itself.
+  const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=") + name + "\nExec=\"" + client +
+                       "\" \"my%%20arg\"\nComment=" + client + "\nIcon=" + icon +
+                       "\nCategories=Game;\nStartupWMClass=mir.exe\nActions=uninstall;stop;log;\nX-Tarvex-Game=mir\n"
+                       "\n[Desktop Action uninstall]\nName=Uninstall\nName[ko]=제거\nName[zh_CN]=卸载\n"
+                       "Name[zh_TW]=解除安裝\nExec=" + companion + " \"uninstall\" \"mir\"\n"
+                       "\n[Desktop Action stop]\nName=Stop the game\nName[ko]=게임 종료\nName[zh_CN]=结束游戏\n"
+                       "Name[zh_TW]=結束遊戲\nExec=" + companion + " \"stop\" \"mir\"\n"
+                       "\n[Desktop Action log]\nName=Show the log\nName[ko]=로그 보기\nName[zh_CN]=查看日志\n"
+                       "Name[zh_TW]=檢視日誌\nExec=" + companion + " \"log\" \"mir\"\n";
+  EXPECT_EQ(ReadDesktop(name), text);
   EXPECT_EQ(QFile::permissions(m_home.Desktop() + name + ".desktop") & 0x0777, QFile::Permissions(0x0755));
+  // The same entry in the applications menu, under the launcher's own name for it.
+  QFile menuEntry(paths::MenuEntry("mir"));
+  ASSERT_TRUE(menuEntry.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromUtf8(menuEntry.readAll()), text);
   EXPECT_TRUE(m_views.loads.empty());
   EXPECT_TRUE(m_prompt.asked.empty());
+}
+
+// The game's .ico becomes a PNG icon in the user's theme, which both entries name.
+TEST_F(GameLauncherTest, TheGamesIconGoesIntoTheIconThemeAsPng) {
+  Install(QStringLiteral("k"));
+  QImage picture(48, 48, QImage::Format_ARGB32);
+  picture.fill(Qt::red);
+  ASSERT_TRUE(picture.save(paths::GameIcon("k"), "ICO"));
+  m_launcher.Launch(QStringLiteral("http://p/game_play/a/k/Game/12345678"));
+  const QImage png(paths::ThemeIcon("k", 48), "PNG");
+  EXPECT_EQ(png.size(), QSize(48, 48));
+  EXPECT_EQ(png.pixelColor(10, 10), QColor(Qt::red));
+  EXPECT_TRUE(ReadDesktop("Game").contains("\nIcon=tarvex-k\n"));
+  QFile menuEntry(paths::MenuEntry("k"));
+  ASSERT_TRUE(menuEntry.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(menuEntry.readAll().contains("\nIcon=tarvex-k\n"));
 }
 
 TEST_F(GameLauncherTest, EveryStartRewritesTheShortcut) {
@@ -258,13 +289,18 @@ TEST(DesktopShortcut, ExecArgumentsAreQuotedAsOneArgument) {
 }
 
 TEST(DesktopShortcut, ValuesAreEscapedOnceMoreAsStrings) {
-  const launch::Shortcut shortcut{" lead\\name", "a\\b", "/icons/x.ico", " k"};
-  EXPECT_EQ(DesktopEntryText(shortcut, "/opt/Nimbo Client/NimboClient"),
-            "[Desktop Entry]\nType=Application\nName=\\slead\\\\name\n"
-            "Exec=\"/opt/Nimbo Client/NimboClient\" \"a\\\\\\\\b\"\n"
-            "Comment=/opt/Nimbo Client/NimboClient\nIcon=/icons/x.ico\nX-Tarvex-Game=\\sk\n");
+  const launch::Shortcut shortcut{" lead\\name", "a\\b", "/icons/x.ico", " K%"};
+  const QString text = DesktopEntryText(shortcut, "/opt/Nimbo Client/NimboClient", "/opt/g");
+  EXPECT_TRUE(text.startsWith("[Desktop Entry]\nType=Application\nName=\\slead\\\\name\n"
+                              "Exec=\"/opt/Nimbo Client/NimboClient\" \"a\\\\\\\\b\"\n"
+                              "Comment=/opt/Nimbo Client/NimboClient\nIcon=/icons/x.ico\n"))
+      << text.toStdString();
+  EXPECT_TRUE(text.contains("\nStartupWMClass=\\sk%.exe\n"));
+  EXPECT_TRUE(text.contains("\nX-Tarvex-Game=\\sK%\n"));
+  // The key is one argument of the action, its '%' no field code.
+  EXPECT_TRUE(text.contains("\nExec=\"/opt/g\" \"stop\" \" K%%\"\n")) << text.toStdString();
   const launch::Shortcut noArguments{"n", "", "i", "k"};
-  EXPECT_TRUE(DesktopEntryText(noArguments, "/c").contains("\nExec=\"/c\"\n"));
+  EXPECT_TRUE(DesktopEntryText(noArguments, "/c", "/g").contains("\nExec=\"/c\"\n"));
 }
 
 }  // namespace

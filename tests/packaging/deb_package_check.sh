@@ -12,10 +12,11 @@ trap 'rm -rf "$work"' EXIT
 package=$(ls "$work"/nimboclient_*.deb)
 dpkg-deb -c "$package" | awk '{print $6}' > "$work/contents"
 grep -qx './usr/bin/NimboClient' "$work/contents"
+grep -qx './usr/bin/nimbo-game' "$work/contents" || { echo "the companion command is not in the package"; exit 1; }
 library=$(grep -x '\./usr/lib/.*/nimboclient/libnimbo_launcher\.so' "$work/contents" | cut -c2-)
 [ -n "$library" ] || { echo "the launcher library is not in the package"; exit 1; }
 for file in ./usr/share/applications/nimboclient.desktop ./usr/share/icons/hicolor/128x128/apps/nimboclient.png \
-            ./usr/share/metainfo/example.tarvex.NimboClient.metainfo.xml ./usr/share/man/man1/NimboClient.1.gz \
+            ./usr/share/metainfo/example.tarvex.NimboClient.metainfo.xml ./usr/share/man/man1/NimboClient.1.gz ./usr/share/man/man1/nimbo-game.1.gz \
             ./usr/share/doc/nimboclient/copyright ./usr/share/doc/nimboclient/changelog.Debian.gz; do
   grep -qx "$file" "$work/contents" || { echo "not in the package: $file"; exit 1; }
 done
@@ -42,6 +43,13 @@ dpkg -i "$package" >/dev/null
 desktop-file-validate /usr/share/applications/nimboclient.desktop
 grep -qx 'MimeType=x-scheme-handler/zpay;' /usr/share/applications/nimboclient.desktop
 grep -q '^Exec=/usr/bin/NimboClient %u$' /usr/share/applications/nimboclient.desktop
+# The companion the games' desktop actions run starts from its installed path.
+usage=$(/usr/bin/nimbo-game 2>&1 || true)
+[[ $usage == "usage: nimbo-game"* ]] || { echo "the companion does not run: $usage"; exit 1; }
+status=0
+HOME=$work XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache /usr/bin/nimbo-game --yes uninstall nogame >/dev/null ||
+  status=$?
+[ "$status" = 2 ] || { echo "the companion's uninstall of no game ended with $status"; exit 1; }
 # The installed executable finds its library and shows the main window (the portal may be
 # down: the window comes up all the same).
 if [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null; then
@@ -64,7 +72,7 @@ echo "zpay handler: $handler"
 dpkg -P nimboclient >/dev/null
 installed=
 if dpkg-query -W nimboclient >/dev/null 2>&1; then echo "dpkg still knows the package"; exit 1; fi
-for path in /usr/bin/NimboClient "$library" "$(dirname "$library")" /usr/share/applications/nimboclient.desktop \
+for path in /usr/bin/NimboClient /usr/bin/nimbo-game "$library" "$(dirname "$library")" /usr/share/applications/nimboclient.desktop \
             /usr/share/icons/hicolor/128x128/apps/nimboclient.png /usr/share/doc/nimboclient \
             /usr/share/metainfo/example.tarvex.NimboClient.metainfo.xml; do
   [ ! -e "$path" ] || { echo "left behind: $path"; exit 1; }

@@ -55,6 +55,9 @@ void PlayerDesktop::Reset() const {
   QDir(GamesFolder()).removeRecursively();
   QDir(DesktopFolder()).removeRecursively();
   QDir().mkpath(DesktopFolder());
+  const QDir menu(Env("XDG_DATA_HOME") + "/applications");
+  for (const QString& entry : menu.entryList({"tarvex-*.desktop"}, QDir::Files)) QFile::remove(menu.filePath(entry));
+  QDir(Env("XDG_DATA_HOME") + "/icons").removeRecursively();
   QDir(Env("XDG_CACHE_HOME") + "/Tarvex").removeRecursively();
   QDir(Env("XDG_CACHE_HOME") + "/Wexlod").removeRecursively();
   QFile::remove(RecordPath());

@@ -28,7 +28,8 @@ class PlayerDesktop {
   QStringList OpenedInBrowser() const;
   QString DesktopFolder() const;
   QString GamesFolder() const;
-  // Removes what earlier journeys left: games, shortcuts, downloads, the browser profile.
+  // Removes what earlier journeys left: games, shortcuts, menu entries and icons, downloads,
+  // the browser profile.
   void Reset() const;
 };
 

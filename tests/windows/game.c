@@ -1,8 +1,10 @@
 /* A Windows game as the portal's installers leave it: it records how it was started in
    files beside itself (its arguments; the browser-engine switches it found in its
    environment; the path it runs at, its working folder, its ANSI code page and a Korean
-   word passed through that code page and back, in UTF-8), then stays up for a second like
-   a program that starts. Its version resource (game.rc) says it is Korean. */
+   word passed through that code page and back, in UTF-8), then shows a window for a
+   second like a program that starts, or for TARVEX_GAME_SECONDS seconds when that is set
+   (a game that hangs: it ignores being asked to close). Its version resource (game.rc)
+   says it is Korean. */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -26,6 +28,29 @@ static void AppendLine(const char* folder, const char* name, const char* text) {
   if (!file) return;
   fprintf(file, "%s\n", text);
   fclose(file);
+}
+
+static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) return 0;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static void ShowWindowForAWhile(void) {
+  const char* seconds = getenv("TARVEX_GAME_SECONDS");
+  const DWORD until = GetTickCount() + (seconds ? (DWORD)atoi(seconds) * 1000 : 1000);
+  WNDCLASSA windowClass = {0};
+  windowClass.lpfnWndProc = WindowProcedure;
+  windowClass.hInstance = GetModuleHandleA(NULL);
+  windowClass.lpszClassName = "TarvexTestGame";
+  RegisterClassA(&windowClass);
+  HWND window = CreateWindowA("TarvexTestGame", "Tarvex test game", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 240,
+                              NULL, NULL, windowClass.hInstance, NULL);
+  while (window && GetTickCount() < until) {
+    MSG message;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    MsgWaitForMultipleObjects(0, NULL, FALSE, 100, QS_ALLINPUT);
+  }
+  if (!window) Sleep(1000);
 }
 
 int main(int argc, char** argv) {
@@ -52,6 +77,6 @@ int main(int argc, char** argv) {
   char started[MAX_PATH * 2 + 64];
   snprintf(started, sizeof started, "%s|%s|%u|%s", self, where, GetACP(), word);
   AppendLine(folder, "start.log", started);
-  Sleep(1000);
+  ShowWindowForAWhile();
   return 0;
 }

@@ -23,7 +23,7 @@ class ProfileLock final {
     Held,        // the profile is this instance's
     ToldToEnd,   // a newer start took over while this one waited: it never opens the profile
     CannotWait,  // the lock cannot be had, or its holder cannot be known (traced)
-    HolderStays, // its holder does not end, not even when killed (traced)
+    HolderStays,  // its holder does not end, not even when killed (traced)
   };
 
   // `handover` is this instance's, past Listen(); it must outlive the lock.

@@ -163,12 +163,14 @@ TEST(RendererEndTest, AKilledOutagePageLeadsBackToThePortal) {
   RecordingViews views;
   QWidget host;
   host.resize(600, 400);
-  auto client = std::make_shared<NimboSimleClient>(ClientContext{fakes.prompt, fakes.defaultBrowser, views, fakes.windows, portal});
-  auto* view = qobject_cast<BrowserView*>(CreateBrowser(SharedRuntime(), &host, QRect(0, 0, 600, 400), client, portal + "/game"));
+  auto client =
+      std::make_shared<NimboSimleClient>(ClientContext{fakes.prompt, fakes.defaultBrowser, views, fakes.windows, portal});
+  auto* view = qobject_cast<BrowserView*>(
+      CreateBrowser(SharedRuntime(), &host, QRect(0, 0, 600, 400), client, portal + "/game"));
   new PortalOutagePage(view, portal);
   host.show();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return view->url() == LauncherPageUrl(OutagePageHtml(AddressToUrl(portal + "/game"))); },
-                              kTimeoutMs));
+  const QUrl outagePage = LauncherPageUrl(OutagePageHtml(AddressToUrl(portal + "/game")));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->url() == outagePage; }, kTimeoutMs));
 
   KillRenderer(view);
   KillRenderer(view);

@@ -15,7 +15,8 @@ class PageSleep;
 // Keeps the main window's page asleep while a game window covers the main window, so that
 // during play only the game runs, and wakes it the moment it can be seen again: the game
 // window minimised, sent to the tray, restored to its smaller size, moved away or closed,
-// or the main window activated or raised above it. Follows the main window and every game window it is given.
+// or the main window activated or raised above it. Follows the main window and every game
+// window it is given, and the window system's stacking order.
 class CoveredPageSleep final : public QObject {
   Q_OBJECT
 

@@ -104,10 +104,6 @@ QString Companion() {
   return QFileInfo(beside).isExecutable() ? beside : InstalledCompanion();
 }
 
-QString SettingsFile() {
-  return XdgFolder("XDG_CONFIG_HOME", ".config") + QStringLiteral("Tarvex/NimboClient.conf");
-}
-
 std::optional<QString> GetBrowserCachePath() {
   const QString home = QDir::homePath();
   if (qgetenv("XDG_CACHE_HOME").isEmpty() && (home.isEmpty() || home == QLatin1String("/")))

@@ -28,7 +28,8 @@ QString ProgramLogFolder();
 QString ProgramLog(const QString& gameKey);
 // wine's output while it makes the launcher's prefix: $XDG_CACHE_HOME/Tarvex/wine-prefix.log.
 QString PrefixLog();
-// The user's settings: $XDG_CONFIG_HOME/Tarvex/NimboClient.conf (an INI file, read only).
+// The user's settings: $XDG_CONFIG_HOME/Tarvex/NimboClient.conf (an INI file, read only):
+// [locale] KEY=LOCALE, GameMode=false.
 QString SettingsFile();
 QString DesktopFolder();  // empty when the user has none
 // The applications menu: $XDG_DATA_HOME/applications/, and a game's entry in it,
@@ -47,8 +48,6 @@ QString InstalledClient();
 QString InstalledCompanion();
 // The companion that runs games: the one beside the running program, else the installed one.
 QString Companion();
-// The launcher's settings: $XDG_CONFIG_HOME/Tarvex/NimboClient.conf.
-QString SettingsFile();
 // The browser's persistent profile and cache ($XDG_CACHE_HOME/Wexlod); none when the
 // user's cache location cannot be determined.
 std::optional<QString> GetBrowserCachePath();

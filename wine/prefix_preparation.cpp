@@ -26,8 +26,9 @@ using Clock = std::chrono::steady_clock;
 constexpr char kMarkName[] = ".tarvex-prepared";
 // Preparation yields to everything the user does.
 constexpr int kNiceness = 10;
-// How long ending the prefix's server may take.
-constexpr std::chrono::seconds kEndLimit{10};
+// How long ending the prefix's server may take: a cancelled preparation is mostly one of a
+// launcher that is ending.
+constexpr std::chrono::seconds kEndLimit{3};
 constexpr std::chrono::milliseconds kPoll{50};
 
 QString MarkPath() { return paths::WinePrefix() + QLatin1String(kMarkName); }
@@ -89,9 +90,7 @@ Run RunToEnd(const QString& program, const QStringList& arguments, const QString
 // get through had started.
 void EndPrefixPrograms(const QString& logFile) {
   const QString server = ServerExecutable(Executable());
-  if (server.isEmpty()) return;
-  RunToEnd(server, {QStringLiteral("-k")}, logFile, nullptr, Clock::now() + kEndLimit, false);
-  RunToEnd(server, {QStringLiteral("-w")}, logFile, nullptr, Clock::now() + kEndLimit, false);
+  if (!server.isEmpty()) RunToEnd(server, {QStringLiteral("-k")}, logFile, nullptr, Clock::now() + kEndLimit, false);
 }
 
 Preparation Prepare(const QString& logFile, const std::atomic<bool>& cancelled, Clock::time_point deadline) {

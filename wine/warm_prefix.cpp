@@ -11,17 +11,35 @@
 #include <QCoreApplication>
 #include <QPointer>
 
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
 namespace tarvex {
 namespace {
 
 constexpr std::chrono::minutes kPrepareLimit{3};
+// How long the launcher's end waits for a cancelled preparation to clean up after itself.
+constexpr std::chrono::seconds kCancelWait{8};
 
 }  // namespace
 
-WarmPrefix::WarmPrefix(QObject* parent) : QObject(parent) {}
+// What the GUI thread and the preparing worker share.
+struct WarmPrefix::Preparation {
+  std::atomic<bool> cancelled{false};
+  std::mutex mutex;
+  std::condition_variable ended;
+  bool running = false;
+};
+
+WarmPrefix::WarmPrefix(QObject* parent) : QObject(parent), m_preparation(std::make_shared<Preparation>()) {}
 
 WarmPrefix::~WarmPrefix() {
-  m_cancelled->store(true);
+  m_preparation->cancelled.store(true);
+  {
+    std::unique_lock lock(m_preparation->mutex);
+    m_preparation->ended.wait_for(lock, kCancelWait, [this] { return !m_preparation->running; });
+  }
   if (m_keeper.state() == QProcess::NotRunning) return;
   // The keeper reads its input until it ends; it ends at once, and the server it kept up
   // once no other Windows program runs.
@@ -41,10 +59,17 @@ void WarmPrefix::Prepare() {
     StartKeeper();
     return;
   }
-  // A worker the process waits for, bounded, before it ends; cancelled by the destructor.
-  StartWorker([cancelled = m_cancelled, self = QPointer<WarmPrefix>(this)] {
-    const QString log = PreparePrefixLog();
-    if (wine::PreparePrefix(log, *cancelled, kPrepareLimit) != wine::Preparation::Ready) return;
+  // Cancelled, and waited for, by the destructor.
+  m_preparation->running = true;
+  StartWorker([preparation = m_preparation, self = QPointer<WarmPrefix>(this)] {
+    const bool ready =
+        wine::PreparePrefix(PreparePrefixLog(), preparation->cancelled, kPrepareLimit) == wine::Preparation::Ready;
+    {
+      const std::lock_guard lock(preparation->mutex);
+      preparation->running = false;
+    }
+    preparation->ended.notify_all();
+    if (!ready) return;
     // Queued to the GUI thread; dropped when the object has gone meanwhile.
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [self] { if (self) self->StartKeeper(); }, Qt::QueuedConnection);
@@ -52,7 +77,7 @@ void WarmPrefix::Prepare() {
 }
 
 void WarmPrefix::StartKeeper() {
-  if (m_cancelled->load() || !wine::LinkBox()) return;
+  if (m_preparation->cancelled.load() || !wine::LinkBox()) return;
   m_keeper.setProgram(wine::Executable());
   m_keeper.setArguments({QStringLiteral("cmd.exe"), QStringLiteral("/k")});
   m_keeper.setWorkingDirectory(paths::WinePrefix());

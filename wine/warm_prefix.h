@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QProcess>
 
-#include <atomic>
 #include <memory>
 
 namespace tarvex {
@@ -23,8 +22,9 @@ class WarmPrefix final : public QObject {
 
  public:
   explicit WarmPrefix(QObject* parent = nullptr);
-  // Cancels a preparation that runs (it ends the prefix's server and leaves the prefix to
-  // be made next time) and lets the keeper go.
+  // Cancels a preparation that runs and waits, a few seconds at most, until it has ended
+  // the prefix's server and what wineboot started (the prefix is made next time), so that
+  // nothing of it outlives the launcher; lets the keeper go.
   ~WarmPrefix() override;
 
   // Starts the keeper when the prefix is ready; at start-up.
@@ -39,7 +39,8 @@ class WarmPrefix final : public QObject {
   void StartKeeper();
 
   bool m_preparing = false;
-  std::shared_ptr<std::atomic<bool>> m_cancelled = std::make_shared<std::atomic<bool>>(false);
+  struct Preparation;
+  std::shared_ptr<Preparation> m_preparation;
   QProcess m_keeper;
 };
 

@@ -1,5 +1,6 @@
 #include "install/game_starter.h"
 
+#include "platform/inherited_files.h"
 #include "platform/paths.h"
 #include "platform/program_environment.h"
 
@@ -16,6 +17,7 @@ bool GameStarter::StartDetached(const QString& program, const QStringList& argum
   process.setArguments(QStringList{QStringLiteral("run"), program} + arguments);
   // The companion starts the game with the environment it was itself given.
   process.setProcessEnvironment(ProgramEnvironment());
+  process.setChildProcessModifier(CloseInheritedFilesOnExec);
   return process.startDetached();
 }
 

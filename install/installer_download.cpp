@@ -4,6 +4,7 @@
 #include "install/installer_fetch.h"
 #include "install/installer_key_lock.h"
 #include "install/installer_session.h"
+#include "platform/inherited_files.h"
 #include "platform/paths.h"
 #include "platform/trace.h"
 #include "platform/worker_threads.h"
@@ -231,7 +232,10 @@ InstallerDownload::Outcome InstallerDownload::Shared::Install(const QString& ins
     process.setStandardOutputFile(log, QIODevice::Append);
     process.setStandardErrorFile(log, QIODevice::Append);
   }
-  process.setChildProcessModifier(InstallerSession::BecomeLeader);
+  process.setChildProcessModifier([] {
+    InstallerSession::BecomeLeader();
+    CloseInheritedFilesOnExec();
+  });
   process.start();
   if (!process.waitForStarted(-1)) {
     // Nothing of the installer ran; it stays verified for the next try.

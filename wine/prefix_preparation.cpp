@@ -1,5 +1,6 @@
 #include "wine/prefix_preparation.h"
 
+#include "platform/inherited_files.h"
 #include "platform/paths.h"
 #include "platform/program_environment.h"
 #include "platform/trace.h"
@@ -66,6 +67,7 @@ Run RunToEnd(const QString& program, const QStringList& arguments, const QString
   process.setStandardErrorFile(logFile.isEmpty() ? QProcess::nullDevice() : logFile, QIODevice::Append);
   process.setChildProcessModifier([lowPriority] {
     ::setsid();
+    CloseInheritedFilesOnExec();
     if (lowPriority) ::setpriority(PRIO_PROCESS, 0, kNiceness);
   });
   process.start();

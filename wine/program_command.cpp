@@ -1,5 +1,6 @@
 #include "wine/program_command.h"
 
+#include "platform/inherited_files.h"
 #include "platform/paths.h"
 #include "platform/program_environment.h"
 #include "platform/trace.h"
@@ -61,6 +62,7 @@ void ConfigureProcess(QProcess& process, const QString& program, const ProgramCo
   process.setArguments(command.arguments);
   process.setWorkingDirectory(command.workingDirectory);
   process.setProcessEnvironment(command.environment);
+  process.setChildProcessModifier(CloseInheritedFilesOnExec);
   if (!command.logFile.isEmpty()) {
     // The link must be there before the game is looked for through it.
     wine::LinkBox();

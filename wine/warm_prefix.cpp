@@ -1,5 +1,6 @@
 #include "wine/warm_prefix.h"
 
+#include "platform/inherited_files.h"
 #include "platform/paths.h"
 #include "platform/program_environment.h"
 #include "platform/trace.h"
@@ -82,6 +83,7 @@ void WarmPrefix::StartKeeper() {
   m_keeper.setArguments({QStringLiteral("cmd.exe"), QStringLiteral("/k")});
   m_keeper.setWorkingDirectory(paths::WinePrefix());
   m_keeper.setProcessEnvironment(wine::Environment(ProgramEnvironment(), QString()));
+  m_keeper.setChildProcessModifier(CloseInheritedFilesOnExec);
   m_keeper.setStandardOutputFile(QProcess::nullDevice());
   m_keeper.setStandardErrorFile(QProcess::nullDevice());
   m_keeper.start(QIODevice::WriteOnly);

@@ -83,9 +83,4 @@ bool InstallerSession::WaitUntilEnded(qint64 leader, std::chrono::milliseconds l
   return true;
 }
 
-bool InstallerSession::WaitUntilEnded(qint64 leader, std::chrono::milliseconds limit) {
-  const std::atomic<bool> never{false};
-  return WaitUntilEnded(leader, limit, never);
-}
-
 }  // namespace tarvex

@@ -34,7 +34,6 @@ class InstallerSession {
   // Waits until nothing of session `leader` runs, or `limit` has passed, or `cancelled` is
   // set (looked at ten times a second); true only when the session has ended.
   static bool WaitUntilEnded(qint64 leader, std::chrono::milliseconds limit, const std::atomic<bool>& cancelled);
-  static bool WaitUntilEnded(qint64 leader, std::chrono::milliseconds limit);
 };
 
 }  // namespace tarvex

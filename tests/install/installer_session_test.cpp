@@ -16,6 +16,8 @@
 namespace tarvex {
 namespace {
 
+const std::atomic<bool> kNotCancelled{false};
+
 using namespace std::chrono_literals;
 
 // A self-extractor's way: the installer starts the real setup in a process group of its
@@ -53,11 +55,11 @@ TEST(InstallerSession, LastsUntilWhatTheInstallerLeftRunningHasEnded) {
   QElapsedTimer waited;
   waited.start();
   // A wait that ignored its bound would return only once the setup ended, a minute on.
-  EXPECT_FALSE(InstallerSession::WaitUntilEnded(leader, 300ms));
+  EXPECT_FALSE(InstallerSession::WaitUntilEnded(leader, 300ms, kNotCancelled));
   EXPECT_GE(waited.elapsed(), 300);
 
   ASSERT_EQ(::kill(left, SIGTERM), 0);
-  EXPECT_TRUE(InstallerSession::WaitUntilEnded(leader, 10s));
+  EXPECT_TRUE(InstallerSession::WaitUntilEnded(leader, 10s, kNotCancelled));
   EXPECT_FALSE(InstallerSession::IsRunning(leader));
 }
 

@@ -506,7 +506,7 @@ def main():
         portals.extend([clicking, plain, padded])
         programs = os.path.join(os.path.dirname(args.client), "windows")
         windows = None
-        if "wine" in wanted and shutil.which("wine") and os.path.exists(programs + "/installer.exe"):
+        if "wine" in wanted and shutil.which("wine") and shutil.which("makensis") and os.path.exists(programs + "/game-ko.exe"):
             windows = Portal(args.portal, folder, "windows",
                              ["--windows-programs", programs, "--windows", "hero", "--fault",
                               "/games/hero/download-hero.exe=chunks:%d:%d" % (WINE_CHUNKS, WINE_CHUNK_MS)])

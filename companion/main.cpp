@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
 
 #include <cstdio>
 #include <cstring>
@@ -29,7 +30,12 @@ int Usage() {
 int main(int argc, char** argv) {
   using namespace tarvex;
   if (argc >= 3 && std::strcmp(argv[1], "run") == 0) {
-    const QCoreApplication application(argc, argv);
+    // A display is opened only when the game has to wait for the prefix, to say so: every
+    // other start stays as quick as a plain program's.
+    const bool hasDisplay = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+    const std::unique_ptr<QCoreApplication> application =
+        hasDisplay && WaitsForPrefix(QFile::decodeName(argv[2])) ? std::make_unique<QApplication>(argc, argv)
+                                                                  : std::make_unique<QCoreApplication>(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     return RunGame(arguments.at(2), arguments.mid(3));
   }

@@ -33,6 +33,16 @@ bool ReadStat(const QString& pid, ProcessStat& stat) {
   return true;
 }
 
+// Whether `pid` is one of wine's own programs (C:\windows\system32\explorer.exe /desktop,
+// services.exe, ...), as wine names them in the command line. The first program with a
+// window that a prefix runs starts wine's desktop in its session, and it lives on, like the
+// services, as long as the prefix's server: it belongs to the prefix, not to the installer.
+bool IsWineOwnProgram(const QString& pid) {
+  QFile file(QStringLiteral("/proc/") + pid + QStringLiteral("/cmdline"));
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  return file.read(64).toLower().startsWith(QByteArrayLiteral("c:\\windows\\"));
+}
+
 }  // namespace
 
 void InstallerSession::BecomeLeader() { ::setsid(); }
@@ -68,7 +78,7 @@ bool InstallerSession::IsRunning(qint64 leader) {
     ProcessStat stat;
     if (!ReadStat(pid, stat) || stat.state == 'Z') continue;
     // A child that made a group of its own stays in the session.
-    if (stat.session == leader) return true;
+    if (stat.session == leader && !IsWineOwnProgram(pid)) return true;
   }
   return false;
 }

@@ -29,7 +29,8 @@ class InstallerSession {
   // When process `pid` started, in clock ticks after boot (/proc/PID/stat); none when it
   // does not run. With the pid it names one process, however pids are reused.
   static std::optional<qint64> StartTime(qint64 pid);
-  // Whether a process of session `leader`, zombies aside, is still running.
+  // Whether a process of session `leader`, zombies and wine's own programs aside (the
+  // desktop and services a prefix's first program starts, which outlive it), is running.
   static bool IsRunning(qint64 leader);
   // Waits until nothing of session `leader` runs, or `limit` has passed, or `cancelled` is
   // set (looked at ten times a second); true only when the session has ended.

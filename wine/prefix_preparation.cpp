@@ -13,9 +13,13 @@
 #include <QProcess>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <mutex>
+#include <thread>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -33,6 +37,36 @@ constexpr std::chrono::seconds kEndLimit{3};
 constexpr std::chrono::milliseconds kPoll{50};
 
 QString MarkPath() { return paths::WinePrefix() + QLatin1String(kMarkName); }
+
+// Held by the process that prepares the prefix: the launcher's background preparation and
+// a game started through the companion may both find the prefix stale at once, and two
+// wineboots in one prefix would end each other's server. An flock on a file beside the
+// prefix, so it goes with the process however that ends.
+class PreparationLock {
+ public:
+  PreparationLock() = default;
+  PreparationLock(const PreparationLock&) = delete;
+  PreparationLock& operator=(const PreparationLock&) = delete;
+  ~PreparationLock() {
+    if (m_file >= 0) ::close(m_file);
+  }
+
+  // Waits for the lock until it is had, cancelled, or `deadline`; whether it is had.
+  bool Acquire(const std::atomic<bool>& cancelled, Clock::time_point deadline) {
+    const QByteArray path = QFile::encodeName(QDir(paths::WinePrefix()).absolutePath() + QLatin1String(".lock"));
+    m_file = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (m_file < 0) return true;  // nowhere to lock: prepare as before
+    while (::flock(m_file, LOCK_EX | LOCK_NB) != 0) {
+      if (errno != EWOULDBLOCK && errno != EINTR) return true;
+      if (cancelled.load() || Clock::now() >= deadline) return false;
+      std::this_thread::sleep_for(kPoll);
+    }
+    return true;
+  }
+
+ private:
+  int m_file = -1;
+};
 
 // What the mark says for the wine in use: the time of its setup file, as wine's own update
 // stamp has it, or "-" for a wine whose setup file cannot be found.
@@ -144,9 +178,15 @@ Preparation PreparePrefix(const QString& logFile, const std::atomic<bool>& cance
   static auto* preparing = new std::mutex;
   const std::lock_guard lock(*preparing);
   if (!IsPrefixReady()) {
-    if (const Preparation prepared = Prepare(logFile, cancelled, Clock::now() + limit);
-        prepared != Preparation::Ready)
-      return prepared;
+    const Clock::time_point deadline = Clock::now() + limit;
+    PreparationLock otherProcesses;
+    if (!otherProcesses.Acquire(cancelled, deadline))
+      return cancelled.load() ? Preparation::Cancelled : Preparation::Failed;
+    // Another process may have prepared it meanwhile.
+    if (!IsPrefixReady()) {
+      if (const Preparation prepared = Prepare(logFile, cancelled, deadline); prepared != Preparation::Ready)
+        return prepared;
+    }
   }
   return LinkBox() ? Preparation::Ready : Preparation::Failed;
 }

@@ -29,8 +29,9 @@ enum class Preparation { Ready, Failed, Cancelled };
 // windows (the "being updated" dialog, prompts): the launcher's windows say what happens.
 // A preparation that fails, is cancelled or runs out of time ends the prefix's server and
 // everything wineboot started, and leaves the prefix unmarked for the next try. Wine's
-// output goes to `logFile`. Blocks: for worker threads. One preparation at a time in the
-// process; a second caller waits for the first and finds the prefix ready.
+// output goes to `logFile`. Blocks: for worker threads. One preparation at a time, in the
+// process and among processes (the launcher and the companion): a second caller waits for
+// the first, within its own limit, and finds the prefix ready.
 Preparation PreparePrefix(const QString& logFile, const std::atomic<bool>& cancelled,
                           std::chrono::milliseconds limit);
 

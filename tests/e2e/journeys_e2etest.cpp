@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -379,10 +380,14 @@ TEST_F(JourneyTest, WindowsClientGameInstallsUnderWineAndStartsAtItsWindowsPath)
   WaitUntil([] { return false; }, 3000);
   QFile start(started);
   ASSERT_TRUE(start.open(QIODevice::ReadOnly));
-  // It ran under its own code page, Korean (949), and a Korean word came through it whole.
-  EXPECT_EQ(QString::fromUtf8(start.readAll()).split('\n', Qt::SkipEmptyParts),
-            QStringList({QStringLiteral("C:\\Tarvex\\Box\\games\\hero\\hero.exe|C:\\Tarvex\\Box\\games\\hero|949|"
-                                        "게임")}));
+  // It ran under its own code page, Korean (949), a Korean word came through it whole, and
+  // the font it names, 굴림, is the Korean face of Noto (by its PostScript name), which
+  // draws the word. It was started once.
+  const QStringList fields = QString::fromUtf8(start.readAll()).split('|');
+  EXPECT_EQ(fields.mid(0, 4).join('|').toStdString(),
+            QStringLiteral("C:\\Tarvex\\Box\\games\\hero\\hero.exe|C:\\Tarvex\\Box\\games\\hero|949|게임").toStdString());
+  EXPECT_TRUE(fields.value(4).contains("NotoSansCJKkr-Regular")) << fields.value(4).toStdString();
+  EXPECT_EQ(fields.value(5), "drawn\n");
   QFile arguments(m_desktop.GamesFolder() + "/hero/args.log");
   ASSERT_TRUE(arguments.open(QIODevice::ReadOnly));
   EXPECT_EQ(QString::fromUtf8(arguments.readAll()).split('\n', Qt::SkipEmptyParts), QStringList({"PARAMS123"}));
@@ -468,6 +473,99 @@ TEST_F(JourneyTest, WindowsClientGameInstallsUnderWineAndStartsAtItsWindowsPath)
   EXPECT_TRUE(saidAgain.contains(QStringLiteral("설치되어 있지 않습니다"))) << saidAgain.toStdString();
   other.kill();
   other.waitForFinished(kTimeoutMs);
+}
+
+// An installed game started from its shortcut after wine changed (its prefix is stale, or
+// was never made): the prefix is prepared first, a window of the launcher's saying so and
+// none of wine's showing, and then the game starts, under its own code page.
+TEST_F(JourneyTest, AGameStartedBeforeItsPrefixIsReadySaysSoThenStarts) {
+  if (QStringLiteral(TARVEX_WINDOWS_PROGRAMS).isEmpty() || QStandardPaths::findExecutable("wine").isEmpty())
+    GTEST_SKIP() << "needs wine and the mingw-w64 cross compiler";
+  constexpr int kWineTimeoutMs = 240000;
+  const QString folder = m_desktop.GamesFolder() + "/hero";
+  ASSERT_TRUE(QDir().mkpath(folder));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(TARVEX_WINDOWS_PROGRAMS "/game-ko.exe"), folder + "/hero.exe"));
+  // The mark names a setup file of another wine.
+  QFile mark(qEnvironmentVariable("XDG_DATA_HOME") + "/Tarvex/wine/.tarvex-prepared");
+  if (mark.exists()) {
+    ASSERT_TRUE(mark.open(QIODevice::WriteOnly));
+    mark.write("1\n");
+    mark.close();
+  }
+  QProcess game;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("LC_ALL", "C.UTF-8");
+  game.setProcessEnvironment(environment);
+  game.setProcessChannelMode(QProcess::ForwardedChannels);
+  game.start(QFileInfo(TARVEX_CLIENT_EXE).absolutePath() + "/nimbo-game", {"run", folder + "/hero.exe", "PARAMS123"});
+  ASSERT_TRUE(WaitForWindow("TarvexPREPARE", kTimeoutMs).has_value());
+  SaveScreenshot("companion-preparing-prefix");
+  const QString started = folder + "/start.log";
+  QStringList titles;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (const WindowInfo& window : ListWindows())
+          if (!titles.contains(window.title)) titles << window.title;
+        return QFile::exists(started);
+      },
+      kWineTimeoutMs));
+  for (const QString& title : titles) EXPECT_FALSE(title.contains("wine", Qt::CaseInsensitive)) << title.toStdString();
+  EXPECT_FALSE(HasWindow("TarvexPREPARE"));
+  EXPECT_TRUE(FileText(started).contains(QStringLiteral("|949|게임|"))) << FileText(started).toStdString();
+  EXPECT_EQ(FileText(folder + "/args.log"), "PARAMS123\n");
+  ASSERT_TRUE(game.waitForFinished(kTimeoutMs));
+  EXPECT_EQ(game.exitCode(), 0);
+  EXPECT_TRUE(QFile::exists(mark.fileName()));
+}
+
+// The portal's other games are Chinese and Japanese ones, each a real NSIS installer: each
+// game runs under its own code page, keeps a word of its language through it, and the font
+// it names by its native name is the Noto face of its language and kind, not the one
+// wine's own fallback would pick (the Sans face for every name).
+TEST_F(JourneyTest, ChineseAndJapaneseGamesRunInTheirOwnLanguage) {
+  if (QStringLiteral(TARVEX_WINDOWS_PROGRAMS).isEmpty() || QStandardPaths::findExecutable("wine").isEmpty())
+    GTEST_SKIP() << "needs wine and the mingw-w64 cross compiler";
+  constexpr int kWineTimeoutMs = 240000;
+  struct Row {
+    const char* key;
+    const char* language;
+    const char* token;
+    QString started;  // code page and word
+    const char* font;  // the PostScript name of the font the game's font name resolves to
+  };
+  const Row rows[] = {
+      {"tw", "zh-TW", "CLIENTTW", QStringLiteral("950|遊戲"), "NotoSerifCJKtc-Regular"},
+      {"cn", "zh-CN", "CLIENTCN", QStringLiteral("936|游戏"), "NotoSerifCJKsc-Regular"},
+      {"jp", "ja", "CLIENTJP", QStringLiteral("932|ゲーム"), "NotoSansMonoCJKjp-Regular"},
+  };
+  QTemporaryDir folder;
+  QFile tokens(folder.filePath("tokens"));
+  ASSERT_TRUE(tokens.open(QIODevice::WriteOnly));
+  QStringList arguments{"--windows-programs", TARVEX_WINDOWS_PROGRAMS, "--tokens", tokens.fileName()};
+  for (const Row& row : rows) {
+    tokens.write(QByteArray(row.token) + " 2 /game_play/srv7/" + row.key + "/" + row.key + "/PARAMS123\n");
+    arguments << "--windows" << QString::fromLatin1(row.key) + "=" + row.language;
+  }
+  tokens.close();
+  PortalProcess portal(arguments);
+  ASSERT_TRUE(portal.IsUp());
+  QProcessEnvironment environment;
+  environment.insert("LC_ALL", "C.UTF-8");
+  environment.insert("LANG", "en_US.UTF-8");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.key);
+    m_desktop.LeaveToken(row.token);
+    LauncherProcess launcher(portal.Host(), {}, environment);
+    const QString key = QString::fromLatin1(row.key);
+    const QString started = m_desktop.GamesFolder() + "/" + key + "/start.log";
+    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(started); }, kWineTimeoutMs)) << launcher.Output().toStdString();
+    const QStringList fields = FileText(started).trimmed().split('|');
+    EXPECT_EQ(fields.mid(0, 4).join('|').toStdString(),
+              (QStringLiteral("C:\\Tarvex\\Box\\games\\%1\\%1.exe|C:\\Tarvex\\Box\\games\\%1|").arg(key) + row.started)
+                  .toStdString());
+    EXPECT_TRUE(fields.value(4).contains(QLatin1String(row.font))) << fields.value(4).toStdString();
+    EXPECT_EQ(fields.value(5), "drawn");
+  }
 }
 
 TEST_F(JourneyTest, FailedDownloadLeavesTheWindowOpenAndStartsNothing) {

@@ -14,7 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace tarvex {
 namespace {
@@ -143,6 +146,47 @@ TEST(PrefixPreparationTest, CancellingEndsWinebootAndWhatItStarted) {
   ASSERT_GT(child, 0);
   EXPECT_TRUE(testing::WaitUntil([child] { return ::kill(pid_t(child), 0) != 0; }, 5000));
   EXPECT_EQ(wine::CurrentPrefixState(), wine::PrefixState::Missing);
+}
+
+// A game's start and the launcher may find the prefix stale at once, in two processes: the
+// second waits for the first, whose prefix it keeps, and gives up when cancelled.
+TEST(PrefixPreparationTest, APreparationInAnotherProcessIsWaitedForAndKept) {
+  testing::IsolatedHome home;
+  StandInWine wine(QString::fromLatin1(kBoots));
+  const std::atomic<bool> notCancelled{false};
+  ASSERT_EQ(wine::PreparePrefix(PreparePrefixLog(), notCancelled, std::chrono::seconds(20)), wine::Preparation::Ready);
+  const QString mark = paths::WinePrefix() + ".tarvex-prepared";
+  const QString made = mark + ".made";
+  ASSERT_TRUE(QFile::rename(mark, made));
+  wine.ForgetCalls();
+  // The other process holds the lock while it prepares, and marks the prefix at its end.
+  const int other = ::open(QFile::encodeName(QDir(paths::WinePrefix()).absolutePath() + ".lock").constData(),
+                           O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::flock(other, LOCK_EX), 0);
+  std::atomic<wine::Preparation> outcome{wine::Preparation::Failed};
+  QThread* waiting = QThread::create([&outcome, &notCancelled] {
+    outcome = wine::PreparePrefix(PreparePrefixLog(), notCancelled, std::chrono::seconds(20));
+  });
+  waiting->start();
+  // Long enough for a preparation that did not wait to have called wineboot.
+  testing::WaitUntil([] { return false; }, 500);
+  EXPECT_TRUE(wine.Calls().isEmpty());
+  ASSERT_TRUE(QFile::rename(made, mark));
+  ::close(other);
+  waiting->wait();
+  delete waiting;
+  EXPECT_EQ(outcome.load(), wine::Preparation::Ready);
+  EXPECT_TRUE(wine.Calls().isEmpty());
+
+  ASSERT_TRUE(QFile::remove(mark));
+  const int holder = ::open(QFile::encodeName(QDir(paths::WinePrefix()).absolutePath() + ".lock").constData(),
+                            O_RDWR | O_CLOEXEC);
+  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  const std::atomic<bool> cancelled{true};
+  EXPECT_EQ(wine::PreparePrefix(PreparePrefixLog(), cancelled, std::chrono::seconds(20)), wine::Preparation::Cancelled);
+  EXPECT_TRUE(wine.Calls().isEmpty());
+  ::close(holder);
 }
 
 TEST(PrefixPreparationTest, ABoxFolderWithFilesInTheWayIsLeftAsItIs) {

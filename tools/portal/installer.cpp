@@ -87,30 +87,23 @@ exit 0
 
 namespace {
 
-// An installer of `head`, then `padding` zero bytes, then `tail`.
-Reply Download(const std::string& key, std::string head_bytes, uint64_t padding, std::string tail_bytes) {
+// An installer of `head`, then `padding` zero bytes.
+Reply Download(const std::string& key, std::string head_bytes, uint64_t padding) {
   auto head = std::make_shared<const std::string>(std::move(head_bytes));
-  auto tail = std::make_shared<const std::string>(std::move(tail_bytes));
   Reply reply;
   reply.content_type = "application/octet-stream";
   reply.headers.emplace_back("Content-Disposition", "attachment; filename=\"download-" + key + ".exe\"");
-  reply.size = head->size() + padding + tail->size();
+  reply.size = head->size() + padding;
   // The bytes follow from the key and the padding alone, and so does the validator: a
   // different padding is a different file to a client that resumes.
   reply.headers.emplace_back("Accept-Ranges", "bytes");
   reply.headers.emplace_back("ETag", "\"" + key + "-" + std::to_string(reply.size) + "\"");
   reply.headers.emplace_back("Last-Modified", kLastModified);
-  const uint64_t tail_at = head->size() + padding;
-  reply.read = [head, tail, tail_at, total = reply.size](uint64_t offset, size_t max_bytes) {
+  reply.read = [head, total = reply.size](uint64_t offset, size_t max_bytes) {
     if (offset < head->size()) return head->substr(offset, max_bytes);
-    if (offset >= tail_at) return offset < total ? tail->substr(offset - tail_at, max_bytes) : std::string();
-    return std::string(std::min<uint64_t>(max_bytes, tail_at - offset), '\0');
+    return std::string(std::min<uint64_t>(max_bytes, total - std::min(offset, total)), '\0');
   };
   return reply;
-}
-
-void AppendLittleEndian(std::string& out, uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xff);
 }
 
 }  // namespace
@@ -124,18 +117,11 @@ Reply Installer::For(const std::string& key, uint64_t padding) {
     if (script.size() == offset) break;
     offset = script.size();
   }
-  return Download(key, script + icon, padding, std::string());
+  return Download(key, script + icon, padding);
 }
 
-Reply Installer::ForWindows(const std::string& key, uint64_t padding, const WindowsPrograms& programs) {
-  const std::string icon = IconImage::ForKey(key);
-  std::string tail = key;
-  AppendLittleEndian(tail, key.size(), 4);
-  AppendLittleEndian(tail, programs.game.size(), 4);
-  AppendLittleEndian(tail, icon.size(), 4);
-  AppendLittleEndian(tail, padding, 8);
-  tail += "TVXSFX01";
-  return Download(key, programs.stub + programs.game + icon, padding, std::move(tail));
+Reply Installer::ForWindows(const std::string& key, uint64_t padding, const std::string& setup) {
+  return Download(key, setup, padding);
 }
 
 std::string Installer::Sha256Line(const std::string& key, const Reply& installer, bool right) {

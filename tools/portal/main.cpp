@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "fault_plan.h"
+#include "icon_image.h"
 #include "installer.h"
+#include "nsis_installer.h"
 #include "portal_options.h"
 #include "portal_router.h"
 #include "portal_server.h"
@@ -50,11 +52,19 @@ int main(int argc, char** argv) {
   if (error.empty() && !options->log_path.empty() && !log.Open(options->log_path)) {
     error = "cannot open the log " + options->log_path;
   }
-  auto windows = std::make_shared<Installer::WindowsPrograms>();
-  if (error.empty() && !options->windows_games.empty() &&
-      (!ReadFile(options->windows_programs + "/installer.exe", &windows->stub) ||
-       !ReadFile(options->windows_programs + "/game.exe", &windows->game))) {
-    error = "cannot read installer.exe and game.exe in " + options->windows_programs;
+  // Each Windows game's installer is built once, before the portal answers.
+  std::vector<std::pair<std::string, std::shared_ptr<const std::string>>> windows_setups;
+  for (const auto& [key, language] : options->windows_games) {
+    if (!error.empty()) break;
+    WindowsGame game{std::string(), WindowsLanguageId(language)};
+    const std::string program = options->windows_programs + "/game-" + language + ".exe";
+    if (!Installer::IsValidKey(key)) {
+      error = "bad --windows key " + key;
+    } else if (!ReadFile(program, &game.program)) {
+      error = "cannot read " + program;
+    } else if (auto setup = BuildNsisInstaller(key, game, IconImage::ForKey(key), &error)) {
+      windows_setups.emplace_back(key, std::make_shared<const std::string>(std::move(*setup)));
+    }
   }
   if (!tokens || !error.empty()) {
     std::fprintf(stderr, "tarvex-portal: %s\n", error.c_str());
@@ -76,7 +86,7 @@ int main(int argc, char** argv) {
     router.AddClick(rule.substr(0, at), rule.substr(at + 1));
   }
   for (const auto& [key, right] : options->checksums) router.AddChecksum(key, right);
-  for (const std::string& key : options->windows_games) router.AddWindowsGame(key, windows);
+  for (auto& [key, setup] : windows_setups) router.AddWindowsGame(key, std::move(setup));
   PortalServer server(std::move(router),
                       std::move(faults), log);
   const int port = server.Bind(options->port, &error);

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "nsis_installer.h"
+
 namespace portal {
 
 namespace {
@@ -17,7 +19,7 @@ const char* PortalOptions::Usage() {
   return "usage: tarvex-portal [--port P] [--log FILE] [--tokens FILE] [--root DIR]\n"
          "                     [--fault PATH_PREFIX=MODE]... [--click PATH_PREFIX=ELEMENT_ID]...\n"
          "                     [--installer-pad BYTES] [--sha256 KEY=right|wrong]...\n"
-         "                     [--windows-programs DIR --windows KEY...]\n"
+         "                     [--windows-programs DIR --windows KEY[=LANGUAGE]...]\n"
          "Serves the Tarvex reference portal on 127.0.0.1 (port 8800 by default, 0 picks a free one).\n"
          "See tools/portal/README.md for the routes, the token table and the fault modes.\n";
 }
@@ -71,7 +73,13 @@ std::optional<PortalOptions> PortalOptions::Parse(const std::vector<std::string>
       }
       options.installer_padding = number;
     } else if (name == "--windows") {
-      options.windows_games.push_back(value);
+      const size_t at = value.find('=');
+      const std::string language = at == std::string::npos ? "ko" : value.substr(at + 1);
+      if (at == 0 || WindowsLanguageId(language) == 0) {
+        *error = "--windows needs KEY or KEY=LANGUAGE, LANGUAGE one of ko, zh-TW, zh-CN, ja";
+        return std::nullopt;
+      }
+      options.windows_games.emplace_back(value.substr(0, at), language);
     } else if (name == "--windows-programs") {
       options.windows_programs = value;
     } else {

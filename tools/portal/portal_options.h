@@ -18,8 +18,10 @@ struct PortalOptions {
   std::vector<std::string> click_rules;  // PATH_PREFIX=ELEMENT_ID
   std::vector<std::pair<std::string, bool>> checksums;  // installer key, whether its sum is right
   uint64_t installer_padding = 0;
-  std::vector<std::string> windows_games;  // keys whose installer is a Windows program
-  std::string windows_programs;  // folder of installer.exe and game.exe, as the build makes them
+  // Keys whose installer is a real Windows installer, each with its game's language
+  // ("ko" unless --windows KEY=LANGUAGE says otherwise).
+  std::vector<std::pair<std::string, std::string>> windows_games;
+  std::string windows_programs;  // folder of game-LANGUAGE.exe, as the build makes them
   bool help = false;
 
   // Nothing, with *error set, for an unknown option or a bad value.

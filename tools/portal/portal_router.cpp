@@ -72,8 +72,8 @@ void PortalRouter::AddClick(std::string prefix, std::string id) {
 
 void PortalRouter::AddChecksum(std::string key, bool right) { m_checksums[std::move(key)] = right; }
 
-void PortalRouter::AddWindowsGame(std::string key, std::shared_ptr<const Installer::WindowsPrograms> programs) {
-  m_windows_games[std::move(key)] = std::move(programs);
+void PortalRouter::AddWindowsGame(std::string key, std::shared_ptr<const std::string> setup) {
+  m_windows_games[std::move(key)] = std::move(setup);
 }
 
 Reply PortalRouter::InstallerOf(const std::string& key, uint64_t padding) const {

@@ -32,8 +32,8 @@ class PortalRouter {
   // The installer of `key` gets a checksum file, "download-KEY.exe.sha256" beside it, with
   // the right sum or a wrong one. Keys without one answer 404 there.
   void AddChecksum(std::string key, bool right);
-  // The installer of `key` is a real Windows program made of `programs`.
-  void AddWindowsGame(std::string key, std::shared_ptr<const Installer::WindowsPrograms> programs);
+  // The installer of `key` is the real Windows installer `setup`.
+  void AddWindowsGame(std::string key, std::shared_ptr<const std::string> setup);
 
  private:
   Reply Dispatch(const httplib::Request& request, const std::string& host) const;
@@ -41,7 +41,7 @@ class PortalRouter {
 
   std::vector<std::pair<std::string, std::string>> m_clicks;
   std::map<std::string, bool> m_checksums;
-  std::map<std::string, std::shared_ptr<const Installer::WindowsPrograms>> m_windows_games;
+  std::map<std::string, std::shared_ptr<const std::string>> m_windows_games;
   Reply GameAddress(const httplib::Request& request, const std::string& host) const;
   Reply GamePage(const httplib::Request& request) const;
   Reply ClientGamePage(const httplib::Request& request) const;

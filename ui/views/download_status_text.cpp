@@ -1,5 +1,7 @@
 #include "ui/views/download_status_text.h"
 
+#include "install/windows_preparation_text.h"
+
 #include <QStringList>
 
 namespace tarvex {
@@ -28,8 +30,7 @@ QString DownloadPhaseText(InstallerDownload::Phase phase, const TransferFigures&
     case InstallerDownload::Phase::Verifying:
       return TwoLines(QStringLiteral("설치 파일 확인 중…"), QStringLiteral("正在校验安装文件…"));
     case InstallerDownload::Phase::Preparing:
-      return TwoLines(QStringLiteral("Windows 환경 준비 중… (처음 한 번만, 1분 정도 걸릴 수 있습니다)"),
-                      QStringLiteral("正在准备 Windows 环境…（仅首次，可能需要一分钟）"));
+      return WindowsPreparationText();
     case InstallerDownload::Phase::Installing:
       return TwoLines(QStringLiteral("설치 중…"), QStringLiteral("正在安装…"));
   }

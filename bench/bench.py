@@ -403,7 +403,7 @@ class Bench:
                  "", None, "<= 2 %", again <= 2.0)
 
     def windows_game(self, portal):
-        """A Windows client game (the test build's PE installer and game) under wine, its
+        """A Windows client game (a real NSIS installer of the test build's Korean game) under wine, its
         installer served in WINE_CHUNKS pieces a second apart (a download of about 25 s), for a
         fresh user: from the end of the download to the game's start, the first time (no
         prefix before the launcher started) and later (the game removed, the prefix kept);

@@ -98,6 +98,19 @@ QString FileText(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+// A start the Windows test game recorded (start.log): at the Windows path of game `key`,
+// in its folder, under `codePageAndWord` ("949|게임"), and the font its language's font name
+// resolved to is `font` (its PostScript name), which draws the word.
+void ExpectStartedInItsLanguage(const QString& line, const QString& key, const QString& codePageAndWord,
+                                const char* font) {
+  const QStringList fields = line.split('|');
+  EXPECT_EQ(fields.mid(0, 4).join('|').toStdString(),
+            (QStringLiteral("C:\\Tarvex\\Box\\games\\%1\\%1.exe|C:\\Tarvex\\Box\\games\\%1|").arg(key) + codePageAndWord)
+                .toStdString());
+  EXPECT_TRUE(fields.value(4).contains(QLatin1String(font))) << fields.value(4).toStdString();
+  EXPECT_EQ(fields.value(5), "drawn");
+}
+
 // The windows of the Windows test game, once there are at least `count` (within `timeoutMs`).
 QStringList GameWindows(int count, int timeoutMs) {
   QStringList windows;
@@ -383,11 +396,9 @@ TEST_F(JourneyTest, WindowsClientGameInstallsUnderWineAndStartsAtItsWindowsPath)
   // It ran under its own code page, Korean (949), a Korean word came through it whole, and
   // the font it names, 굴림, is the Korean face of Noto (by its PostScript name), which
   // draws the word. It was started once.
-  const QStringList fields = QString::fromUtf8(start.readAll()).split('|');
-  EXPECT_EQ(fields.mid(0, 4).join('|').toStdString(),
-            QStringLiteral("C:\\Tarvex\\Box\\games\\hero\\hero.exe|C:\\Tarvex\\Box\\games\\hero|949|게임").toStdString());
-  EXPECT_TRUE(fields.value(4).contains("NotoSansCJKkr-Regular")) << fields.value(4).toStdString();
-  EXPECT_EQ(fields.value(5), "drawn\n");
+  const QStringList starts = QString::fromUtf8(start.readAll()).split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(starts.size(), 1);
+  ExpectStartedInItsLanguage(starts[0], "hero", QStringLiteral("949|게임"), "NotoSansCJKkr-Regular");
   QFile arguments(m_desktop.GamesFolder() + "/hero/args.log");
   ASSERT_TRUE(arguments.open(QIODevice::ReadOnly));
   EXPECT_EQ(QString::fromUtf8(arguments.readAll()).split('\n', Qt::SkipEmptyParts), QStringList({"PARAMS123"}));
@@ -559,12 +570,7 @@ TEST_F(JourneyTest, ChineseAndJapaneseGamesRunInTheirOwnLanguage) {
     const QString key = QString::fromLatin1(row.key);
     const QString started = m_desktop.GamesFolder() + "/" + key + "/start.log";
     ASSERT_TRUE(WaitUntil([&] { return QFile::exists(started); }, kWineTimeoutMs)) << launcher.Output().toStdString();
-    const QStringList fields = FileText(started).trimmed().split('|');
-    EXPECT_EQ(fields.mid(0, 4).join('|').toStdString(),
-              (QStringLiteral("C:\\Tarvex\\Box\\games\\%1\\%1.exe|C:\\Tarvex\\Box\\games\\%1|").arg(key) + row.started)
-                  .toStdString());
-    EXPECT_TRUE(fields.value(4).contains(QLatin1String(row.font))) << fields.value(4).toStdString();
-    EXPECT_EQ(fields.value(5), "drawn");
+    ExpectStartedInItsLanguage(FileText(started).trimmed(), key, row.started, row.font);
   }
 }
 
